@@ -1,0 +1,41 @@
+#ifndef TECHNIC_VX_FILE_H
+#define TECHNIC_VX_FILE_H
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// Plain file access. Paths are device paths, resolved under SENSOR_ROOTFS.
+class VXFile {
+public:
+    enum : unsigned char {
+        modeRead = 1,
+        modeWrite = 2,
+        modeAppend = 4,
+        modeTruncate = 64,
+    };
+
+    VXFile();
+    ~VXFile(); // closes an open file
+    VXFile(const VXFile&) = delete;
+    VXFile& operator=(const VXFile&) = delete;
+
+    // modeWrite creates a missing file; modeTruncate cuts it to zero length.
+    bool open(const char* name, unsigned char mode = modeRead);
+    bool isOpen() const { return m_pFile != nullptr; }
+    unsigned int read(char* buf, unsigned int len);
+    unsigned int write(const char* buf, unsigned int len);
+    // Length of the open file; 0 when nothing is open.
+    int64_t getLength();
+    // Next line without its line end; false at end of file.
+    bool ReadOneLine(std::string& line);
+    // Every remaining line, without line ends; returns the number read.
+    int ReadLines(std::vector<std::string>& lines);
+    void close();
+
+private:
+    FILE* m_pFile = nullptr;
+};
+
+#endif
