@@ -1,0 +1,277 @@
+// The controller of one camera channel: owns the channel's imaging
+// parameters, applies them to the ISP, keeps the schemes and their files.
+#ifndef SENSOR_ISENSOR_CONTROLLER_H
+#define SENSOR_ISENSOR_CONTROLLER_H
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "GThread.h"
+#include "MachineInfo.h"
+#include "ModuleConfigure.h"
+#include "SensorZoomFocusParam.h"
+#include "VXMutex.h"
+#include "VideoStreamModule.h"
+
+#include "SensorApi.h"
+#include "SensorTypes.h"
+
+class ISensorController;
+
+// Applies one value: (ISP command, ISP option, pointer to the value).
+typedef int (ISensorController::*KeyHandler)(u32 p_nKey, u32 p_nDir, void* p_pVal);
+
+// One row of the key-command table. The key-name field is wider than the
+// longest name so that no name is cut.
+struct keycmd {
+    u32 nKey;
+    u32 nIaCmd;
+    KeyHandler pfnHandler;
+    char szKeyName[48];
+    char szFuncName[64];
+};
+
+class SENSOR_API ISensorController {
+public:
+    ISensorController();
+    ~ISensorController();
+    ISensorController(const ISensorController&) = delete;
+    ISensorController& operator=(const ISensorController&) = delete;
+
+    // --- object ---
+    void setChannelID(int p_nChannelID);
+    void setVideoStreamModule(const VideoStreamModule* p_pVideoStreamModule);
+    int getSensorType();
+    bool getSensorStatus();
+    int getCameraID() const { return m_nCameraID; }
+    bool isThermalChannel() const { return m_bThermalChannel != 0; }
+    int notifyToVideo(int p_nKey, int p_nValue);
+    void printDebugMsg();
+
+    // --- start-up, shut-down and UI documents ---
+    bool init(const ModuleConfigure& p_objModuleConfigure);
+    void uinit();
+    std::string getUICommonFile(int p_nId);
+    std::string getUILanguageFile(int p_nId);
+    std::string getUIStyleFile();
+
+    // --- sensor thread ---
+    int sensorThread();
+
+    // --- key/value cache and dispatch ---
+    int findFromKeyCmdMap(const keycmd* p_pKeyCmdMap, u32 p_nKey, keycmd& p_stKeyCmd);
+    int setKeyValToCache(u32 p_nScheme, u32 p_nKey, u32 p_nValue, bool p_bForce);
+    int getKeyValFromCache(u32 p_nScheme, u32 p_nKey, u32& p_nValue);
+    bool isKeyValSame(const KeyVal& p_stKeyVal);
+    int doIaCmd(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int doIaCmd_User(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int doIaCmdShutter(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int doIoCrtl(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int test_debugParam(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    // Read-only view of the built key-command table (null before init).
+    const keycmd* getKeyCmdMap(u32& p_nRows) const;
+    // Read-only view of the factory set (null before init).
+    const KeyVal* getFactoryKeyVal(u32& p_nCount) const;
+
+    // --- setting parameters ---
+    int setParameters(KeyVal* p_pKeyval, u32 p_nCount, bool p_bStore);
+    int setParameters(const std::string& p_strParameters, bool p_bStore);
+    int setParameter(int p_nKey, int p_nValue, bool p_bStore);
+    bool setDNMode(int p_nMode);
+    bool setWDRSwitch(int& p_nValue);
+    bool setHLCSwitch(int& p_nValue);
+    bool setBLCSwitch(int& p_nValue);
+    bool setDefogSwitch(int& p_nValue);
+    bool setWDRStrength(int& p_nValue);
+    bool setHLCStrength(int& p_nValue);
+    bool setBLCStrength(int& p_nValue);
+    bool setDefogStrength(int& p_nValue);
+    bool set2DSwitch(int& p_nValue);
+    bool set3DSwitch(int& p_nValue);
+    bool set2DMode(int& p_nValue);
+    bool set3DMode(int& p_nValue);
+    bool set2DAutoMaxStrength(int& p_nValue);
+    bool set3DAutoMaxStrength(int& p_nValue);
+    bool set2DManualMaxStrength(int& p_nValue);
+    bool set3DManualMaxStrength(int& p_nValue);
+    bool setBeaway(int& p_nValue);
+
+    // --- reading parameters ---
+    bool getParameter(int p_nKey, int& p_nVal);
+    bool getParameters(const std::string& p_strIds, std::string& p_strOut);
+    bool parseSensorParameter(const std::string& p_strText, std::vector<std::string>& p_vecOut);
+    int SensorCheck(std::string& p_strText);
+    bool getDNMode(int& p_nValue);
+    bool getWDRSwitch(int& p_nValue);
+    bool getHLCSwitch(int& p_nValue);
+    bool getBLCSwitch(int& p_nValue);
+    bool getDefogSwitch(int& p_nValue);
+    bool getWDRStrength(int& p_nValue);
+    bool getHLCStrength(int& p_nValue);
+    bool getBLCStrength(int& p_nValue);
+    bool getDefogStrength(int& p_nValue);
+    bool get2DSwitch(int& p_nValue);
+    bool get3DSwitch(int& p_nValue);
+    bool get2DMode(int& p_nValue);
+    bool get3DMode(int& p_nValue);
+    bool get2DAutoMaxStrength(int& p_nValue);
+    bool get3DAutoMaxStrength(int& p_nValue);
+    bool get2DManualMaxStrength(int& p_nValue);
+    bool get3DManualMaxStrength(int& p_nValue);
+    bool getBeaway(int& p_nValue);
+    bool getMirrorValue(int& p_nValue);
+
+    // --- ranges and the whole scheme ---
+    bool getSensorParamRange(int p_nCmd, int& p_nDefault, std::string& p_strRange);
+    bool getAllParameters(std::string& p_strOut);
+
+    // --- schemes ---
+    int judgeCurScheme(int& nScheme, int& nSchedule);
+    int switch_to(int nScheme, bool bFull);
+    int LPR_switch_to(int nScheme);
+    bool setParamScheme(int p_nScheme);
+    bool getParamScheme(int& p_nScheme);
+    bool setParamMode(int p_nMode);
+    bool getParamMode(int& p_nMode);
+
+    // --- restore, reset and flush ---
+    int flush();
+    bool setMirrorMode(int p_nMirror);
+    int paramCheck();
+    int restore(int p_nKey);
+    bool restoreAeMode();
+    bool resetToLastParameters();
+    bool resetParameters();
+
+    // --- composite-key handlers and visibility flags ---
+    int doHwdr(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int doImageAdjust(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int doDIS(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int doIaCmd_PanoTuning(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int doDNThr(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int doDNTime(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int doMirror(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int doBeaway(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    void setShowWDRFalg(bool p_bShow);
+    bool getShowWDRFalg(bool& p_bShow);
+    void setShowBeawayFalg(bool p_bShow);
+    bool getShowBeawayFalg(bool& p_bShow);
+
+    // --- lens, exposure and light ---
+    bool focusFar();
+    bool focusNear();
+    bool irisUp();
+    bool irisDown();
+    bool zoomIn();
+    bool zoomOut();
+    bool getCameraVerInf(std::string& p_strVersion);
+    bool getZoomValue(int& p_nPosition, int& p_nRatio);
+    bool setZoomValue(int p_nPosition);
+    bool setPTZRunState(int p_nState);
+    bool setFocusValue(int p_nPosition);
+    bool getFocusValue(int& p_nPosition);
+    bool setFocusMode(int p_nMode);
+    bool getFocusMode(int& p_nMode);
+    bool setDNState(int p_nState);
+    bool getDNState(int& p_nState);
+    bool getAFStatistic(u32& p_nStatistic);
+    bool getWDR(int& p_nValue);
+    bool setExposureStrategy(int& p_nStrategy);
+    bool getCmdExecStatus(int p_nCmd, int& p_nStatus);
+    int getSensorZoomFocusParam(SensorZoomFocusParam& p_objParam);
+    int setSensorZoomFocusParam(SensorZoomFocusParam& p_objParam);
+    bool getIRSwitch(int& p_nSwitch);
+    bool getWhiteSwitch(int& p_nSwitch);
+    bool setIRSwitch(int p_nSwitch);
+    bool setWhiteSwitch(int p_nSwitch);
+    bool setWhiteMode(int p_nMode);
+    bool getWhiteMode(int& p_nMode);
+    bool setLightType(int p_nType);
+    bool getLightType(int& p_nType);
+    bool getIrisValue(int& p_nValue);
+    bool setIrisValue(int p_nValue);
+    bool getHeatStatus(bool& p_bHeating);
+    bool getTempValue(int& p_nValue);
+    bool setIrLedInfo(void* p_pInfo);
+    bool getShutterValue(int& p_nIndex);
+    bool setShutterValue(int p_nIndex);
+    bool shutterUp();
+    bool shutterDown();
+    bool sync_fov();
+
+    // Deferred field-of-view request, shared by every controller: the camera
+    // id whose thread is to act and the key to act on; -1 when none.
+    static std::atomic<int> m_nPassKeycmd;
+    static std::atomic<int> m_nChanneldDosomething;
+
+protected:
+    // Bits of the flag word; set and cleared atomically because the sensor
+    // thread and host threads change different bits of it concurrently.
+    enum Flag : u32 {
+        FLAG_INITIALISING = 1u << 0,
+        FLAG_UNINITIALISING = 1u << 1,
+        FLAG_INITIALISED = 1u << 2,
+        FLAG_RESETTING = 1u << 3,
+        FLAG_RESTORING = 1u << 4,
+        FLAG_SWITCHING = 1u << 5,
+    };
+    bool testFlag(Flag flag) const { return (m_nFlags.load() & flag) != 0; }
+    void setFlag(Flag flag) { m_nFlags.fetch_or(flag); }
+    void clearFlag(Flag flag) { m_nFlags.fetch_and(~static_cast<u32>(flag)); }
+    // A reset, restore or switch is running.
+    bool isBusy() const { return (m_nFlags.load() & (FLAG_RESETTING | FLAG_RESTORING | FLAG_SWITCHING)) != 0; }
+
+    // Steps of start-up and shut-down, also used by a factory reset.
+    void buildKeyCmdMap();
+    void releaseSchemeSets();
+    std::string schemeFileName(u32 p_nScheme) const;
+    // The automatic scheme selection of one thread pass.
+    void selectScheme();
+    // Waits in 0.5 s steps while a reset, restore or switch is running.
+    void waitWhileBusy();
+    // Parses the published shutter list into values; returns their count.
+    int shutterList(int* p_pValues, int p_nCapacity);
+    bool shutterStep(int p_nDirection);
+    bool sendValue(u32 p_nCmd, u32 p_nOpt, int p_nValue);
+
+    SysConfig m_stSysConf;
+    int m_nCameraID;
+    VXMutex m_objMutex;
+    GThread* m_pSensorThread;
+    int m_nLastScheme;
+    int m_nCurScheme;
+    int m_nParamMode;
+    KeyVal** m_ppUserKeyVal;
+    KeyVal* m_pstKeyValTmp;
+    KeyVal* m_pFctKeyVal;
+    u32 m_nKeyValSum;
+    KeyVal* m_pstKeyValWork;
+    keycmd* m_pKeyCmdMap;
+    u32 m_nVersion;
+    VideoStreamModule* m_pVideoStreamModule;
+    MachineInfo m_objMachineInfo;
+    std::atomic<u32> m_nFlags;
+    u32 m_nKeyCmdSum;
+    u32 m_nLastSchedule;
+    unsigned char m_bLPRDevice;
+    unsigned char m_bShowWDRFalg;
+    unsigned char m_bTimeScheme;
+    unsigned char m_bDNScheme;
+    unsigned char m_bisLimitedIrPower;
+    unsigned char m_bHasLens;
+    unsigned char m_bShutterPass;
+    unsigned char m_bThermalChannel;
+    unsigned char m_bShowLDCFlag;
+    SensorZoomFocusParam m_objZoomFocusParam;
+    // Set from start-up until shut-down has released the storage, so that a
+    // second uinit finds nothing to release.
+    bool m_bStorageHeld;
+};
+
+// Beaway is offered (process-wide; the channel that started last decides).
+SENSOR_API extern std::atomic<bool> g_bShoWBeawayFalg;
+SENSOR_API void setshowBeawayFalg(bool p_bShow);
+SENSOR_API bool getshowBeawayFalg();
+
+#endif

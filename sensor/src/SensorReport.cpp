@@ -1,0 +1,176 @@
+#include "SensorReport.h"
+
+#include <cassert>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "DeviceFiles.h"
+#include "VXFile.h"
+#include "VXLogger.h"
+
+std::atomic<int> g_nDebugLevel{1};
+std::atomic<bool> g_bEnAssert{false};
+
+namespace {
+
+const char* const kSignFile = "/tmp/Debug.sign";
+const char* const kErrorLog = "/mnt/mtd/log/SensorError.log";
+const unsigned int kLogBytes = 10240;
+const unsigned int kLogFiles = 3;
+
+struct KindInfo {
+    const char* tag;
+    int threshold;
+    int colour;
+    bool logged;
+};
+
+// Indexed by ReportKind.
+const KindInfo kKinds[] = {
+    {"[sensor assert]", sensor::kLevelAssert, sensor::kColourRed, true},
+    {"[sensor warn]", sensor::kLevelWarn, sensor::kColourPlain, true},
+    {"[sensor err]", sensor::kLevelDebug, sensor::kColourPlain, false},
+    {"[sensor dbg]", sensor::kLevelDebug, sensor::kColourPlain, false},
+    {"[sensor info]", sensor::kLevelInfo, 35, false},
+};
+
+const KindInfo& kindInfo(sensor::ReportKind kind)
+{
+    return kKinds[static_cast<int>(kind)];
+}
+
+void writeLogEntries(const char* tag, const char* first, const char* second)
+{
+    VXLogger logger;
+    logger.init(kErrorLog, kLogBytes, kLogFiles);
+    logger.writeLog(tag, first);
+    if (second != nullptr) logger.writeLog(tag, second);
+}
+
+void printColoured(int colour, const char* header, const char* message)
+{
+    std::printf("\033[%dm\033[%dm%s%s\033[0m", 0, colour, header, message);
+    std::fflush(stdout);
+}
+
+void headerReport(const KindInfo& info, int colour, const sensor::ReportSite& site, const char* message)
+{
+    if (!sensor::levelAtLeast(info.threshold)) return;
+    char header[512];
+    std::snprintf(header, sizeof header, "%s file:%s fun:%s line:%d\n", info.tag, site.module, site.function,
+                  site.line);
+    printColoured(colour, header, message);
+    if (info.logged) {
+        char logHeader[512];
+        std::snprintf(logHeader, sizeof logHeader, "file:%s fun:%s line:%d\n", site.module, site.function, site.line);
+        writeLogEntries(info.tag, logHeader, message);
+    }
+}
+
+} // namespace
+
+void updateDebugLevel()
+{
+    if (!sensor::deviceFileExists(kSignFile)) {
+        g_nDebugLevel = 1;
+        g_bEnAssert = false;
+        return;
+    }
+    VXFile file;
+    if (!file.open(kSignFile, 1)) return;
+    std::string line;
+    if (file.ReadOneLine(line) && !line.empty()) {
+        g_nDebugLevel = std::atoi(line.c_str());
+    } else {
+        g_nDebugLevel = 1;
+    }
+    line.clear();
+    g_bEnAssert = file.ReadOneLine(line) && !line.empty() && std::atoi(line.c_str()) != 0;
+    file.close();
+}
+
+namespace sensor {
+
+bool levelAtLeast(int threshold)
+{
+    updateDebugLevel();
+    return g_nDebugLevel >= threshold;
+}
+
+void report(ReportKind kind, const ReportSite& site, const char* format, ...)
+{
+    char message[kReportBufferSize];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    headerReport(kindInfo(kind), kindInfo(kind).colour, site, message);
+}
+
+void reportColoured(int colour, const ReportSite& site, const char* format, ...)
+{
+    char message[kReportBufferSize];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    headerReport(kindInfo(ReportKind::Dbg), colour, site, message);
+}
+
+void reportAssert(const ReportSite& site, const char* condition, const char* detailFormat, ...)
+{
+    char message[kReportBufferSize];
+    std::snprintf(message, sizeof message, "%s   ~~~Assertion failed.\n", condition);
+    headerReport(kindInfo(ReportKind::Assert), kColourRed, site, message);
+
+    char detail[kReportBufferSize];
+    va_list args;
+    va_start(args, detailFormat);
+    std::vsnprintf(detail, sizeof detail, detailFormat, args);
+    va_end(args);
+    if (levelAtLeast(kLevelAssert)) {
+        printColoured(kColourRed, "", detail);
+        writeLogEntries(kindInfo(ReportKind::Assert).tag, detail, nullptr);
+    }
+    if (g_bEnAssert) {
+        __assert_fail("bRet", site.module, static_cast<unsigned int>(site.line), site.signature);
+    }
+}
+
+void debugPrint(int colour, const char* format, ...)
+{
+    if (!levelAtLeast(kLevelDebug)) return;
+    char message[kReportBufferSize];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    printColoured(colour, "", message);
+}
+
+void plainPrint(const char* format, ...)
+{
+    if (!levelAtLeast(kLevelDebug)) return;
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
+    std::fflush(stdout);
+}
+
+void logLine(const char* tag, const char* format, ...)
+{
+    if (!levelAtLeast(kLevelAssert)) return;
+    char message[kReportBufferSize];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    std::printf("%s %s", tag, message);
+    std::fflush(stdout);
+    writeLogEntries(tag, message, nullptr);
+}
+
+} // namespace sensor
