@@ -1,0 +1,197 @@
+// Saving, restoring and resetting schemes, and reading a whole scheme.
+#include <cstdio>
+#include <tinyxml.h>
+
+#include "DevicePath.h"
+#include "ISensorController.h"
+#include "ModuleConfigure.h"
+#include "SensorFile.h"
+#include "SensorKeyVal.h"
+#include "SensorKeys.h"
+#include "SensorReport.h"
+#include "sy_system.h"
+
+static const char* const kReportModule = "ISensorController";
+
+namespace {
+
+const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
+const char* const kModuleConfigFile = "/hd1/moduleConfig/moduleConfig.xml";
+const char* const kMergedStyleFile = "/tmp/merge_style_ch%d.xml";
+const char* const kDeleteThermalSchemes = "rm -rf /mnt/mtd/code/config*/sensor-thermal*.cfg";
+const char* const kDeleteSchemes = "rm -rf /mnt/mtd/code/config*/sensor%d_[0-3].cfg";
+const int kShellTimeout = 30;
+
+// Window-check results of paramCheck.
+const int kWindowValid = 0;
+const int kWindowStartTooLate = 505;
+const int kWindowEndTooLate = 506;
+const int kWindowEmpty = 507;
+const u32 kLastMinuteOfDay = 2400;
+
+// A shutter item value from which the style carries its own shutter list.
+const int kCustomShutterList = 200;
+// Debug levels above this restart a factory reset from the device's files.
+const int kDeviceConfigLevel = 5;
+
+// Positions of the schedule window in every set.
+const u32 kStartHour = 1, kStartMin = 2, kEndHour = 3, kEndMin = 4;
+
+} // namespace
+
+int ISensorController::paramCheck()
+{
+    const KeyVal* set = m_ppUserKeyVal[m_nCurScheme];
+    const u32 start = set[kStartHour].value * 100 + set[kStartMin].value;
+    const u32 end = set[kEndHour].value * 100 + set[kEndMin].value;
+    if (start > kLastMinuteOfDay) return kWindowStartTooLate;
+    if (end > kLastMinuteOfDay) return kWindowEndTooLate;
+    return start < end ? kWindowValid : kWindowEmpty;
+}
+
+int ISensorController::flush()
+{
+    m_objMutex.Lock(kReportModule, __LINE__);
+    VXMutexManager guard(m_objMutex);
+    if (static_cast<u32>(m_nCurScheme) >= m_stSysConf.nSchemeSum) return SNS_SUCCESS;
+    const int check = paramCheck();
+    if (check != kWindowValid) return check;
+    std::string name = schemeFileName(static_cast<u32>(m_nCurScheme));
+    return keyValToFile(&name[0], m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum);
+}
+
+bool ISensorController::setMirrorMode(int p_nMirror)
+{
+    if (setParameter(KEY_MIRROR, p_nMirror, true) != SNS_SUCCESS) return false;
+    flush();
+    return true;
+}
+
+bool ISensorController::resetToLastParameters()
+{
+    if (static_cast<u32>(m_nCurScheme) >= m_stSysConf.nSchemeSum) return true;
+    std::string name = schemeFileName(static_cast<u32>(m_nCurScheme));
+    m_objMutex.Lock(kReportModule, __LINE__);
+    VXMutexManager guard(m_objMutex);
+    setFlag(FLAG_RESTORING);
+    keyValFromFile(&name[0], m_pstKeyValTmp, m_nKeyValSum);
+    const int result = setParameters(m_pstKeyValTmp, m_nKeyValSum, true);
+    clearFlag(FLAG_RESTORING);
+    return result == SNS_SUCCESS;
+}
+
+int ISensorController::restore(int p_nKey)
+{
+    m_objMutex.Lock(kReportModule, __LINE__);
+    VXMutexManager guard(m_objMutex);
+    int nPos = -1;
+    if (static_cast<u32>(m_nCurScheme) <= m_stSysConf.nSchemeSum && m_ppUserKeyVal != nullptr) {
+        const KeyVal* set = m_ppUserKeyVal[m_nCurScheme];
+        for (u32 i = 0; i < m_nKeyValSum; ++i) {
+            if (set[i].key == static_cast<u32>(p_nKey)) {
+                nPos = static_cast<int>(i);
+                break;
+            }
+        }
+    }
+    if (nPos == -1) {
+        SNS_CHECK_TEXT(false, "-1 != nPos", "restore key(%d) failed! make sure it is sensor ui key \n", p_nKey);
+        return -1;
+    }
+    KeyVal stored = m_ppUserKeyVal[m_nCurScheme][nPos];
+    return setParameters(&stored, 1, false);
+}
+
+bool ISensorController::restoreAeMode()
+{
+    if (m_bHasLens && restore(KEY_AUTO_FOCUS_MODE) != SNS_SUCCESS) return false;
+    if (m_bThermalChannel) return true;
+    return restore(KEY_EXPOSE_MODE) == SNS_SUCCESS;
+}
+
+namespace {
+
+// The module configuration of the device's files, for a factory reset at a
+// raised debug level. False when the files name no module.
+bool deviceModuleConfig(ModuleConfigure& out)
+{
+    MachineInfo machineInfo;
+    SystemInfoParser::parseMachineInfo(kMachineInfoFile, machineInfo);
+    std::vector<ModuleConfigure> modules;
+    ModuleConfigureParser::parse(kModuleConfigFile, machineInfo.getHardwareModel(), machineInfo.getHardwareCode(),
+                                 modules);
+    if (modules.empty()) return false;
+    out = modules.front();
+    return true;
+}
+
+} // namespace
+
+bool ISensorController::resetParameters()
+{
+    m_objMutex.Lock(kReportModule, __LINE__);
+    VXMutexManager guard(m_objMutex);
+    setFlag(FLAG_RESETTING);
+
+    switch_to(static_cast<int>(m_stSysConf.nSchemeSum), false);
+
+    char command[256] = {0};
+    if (m_bThermalChannel) {
+        std::snprintf(command, sizeof command, "%s", kDeleteThermalSchemes);
+    } else {
+        std::snprintf(command, sizeof command, kDeleteSchemes, m_nCameraID);
+    }
+    sy_system(command, kShellTimeout);
+
+    uinit();
+
+    ModuleConfigure config;
+    config.setDetail(m_stSysConf.moduleConfig.szDetail);
+    config.setModuleId(m_stSysConf.moduleConfig.nModuleId);
+    config.setParameters(m_stSysConf.moduleConfig.szParameters);
+    if (g_nDebugLevel > kDeviceConfigLevel) {
+        ModuleConfigure fromDevice;
+        const bool found = deviceModuleConfig(fromDevice);
+        SNS_CHECK_TEXT(found, "!modules.empty()", "no module configuration in %s, the kept one is used\n",
+                       kModuleConfigFile);
+        if (found) config = fromDevice;
+    }
+
+    init(config);
+
+    m_nCurScheme = 0;
+    clearFlag(FLAG_RESETTING);
+    return true;
+}
+
+bool ISensorController::getAllParameters(std::string& p_strOut)
+{
+    m_objMutex.Lock(kReportModule, __LINE__);
+    VXMutexManager guard(m_objMutex);
+
+    char filename[100] = {0};
+    std::snprintf(filename, sizeof filename, kMergedStyleFile, m_nCameraID);
+    TiXmlDocument objStyleXmlDoc;
+    SNS_CHECK_TEXT(objStyleXmlDoc.LoadFile(technic::devicePath(filename).c_str(), TIXML_ENCODING_UTF8),
+                   "objStyleXmlDoc.LoadFile(filename, TIXML_ENCODING_UTF8)", "");
+
+    int shutterValue = kCustomShutterList;
+    if (TiXmlElement* root = objStyleXmlDoc.FirstChildElement()) {
+        getDnaValbyCmdId(root, KEY_MAX_SHUTTER, shutterValue);
+    }
+
+    if (static_cast<u32>(m_nCurScheme) > m_stSysConf.nSchemeSum || m_ppUserKeyVal == nullptr) return true;
+    if (shutterValue >= kCustomShutterList) {
+        if (static_cast<u32>(m_nCurScheme) >= m_stSysConf.nSchemeSum) return true;
+        std::string name = schemeFileName(static_cast<u32>(m_nCurScheme));
+        keyValFromFile(&name[0], m_pstKeyValTmp, m_nKeyValSum);
+        keyval_st2str(p_strOut, m_pstKeyValTmp, m_nKeyValSum);
+    } else {
+        KeyVal* set = m_ppUserKeyVal[m_nCurScheme];
+        SNS_CHECK_TEXT(keyval_correct(m_nCameraID - 1, set, m_nKeyValSum) == SNS_SUCCESS,
+                       "SNS_SUCCESS == keyval_correct(m_nCameraID - 1, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum)",
+                       "m_nCurScheme(%d) m_nKeyValSum(%d)\n", m_nCurScheme, static_cast<int>(m_nKeyValSum));
+        keyval_st2str(p_strOut, set, m_nKeyValSum);
+    }
+    return true;
+}

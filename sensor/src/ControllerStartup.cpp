@@ -1,0 +1,292 @@
+// Start-up and shut-down of a controller, and the UI documents it prepared.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "DeviceFiles.h"
+#include "DeviceTypes.h"
+#include "ISensorController.h"
+#include "SensorFile.h"
+#include "SensorKeys.h"
+#include "SensorReport.h"
+#include "VexloTime.h"
+#include "sensor.h"
+#include "sy_system.h"
+
+static const char* const kReportModule = "ISensorController";
+
+namespace {
+
+const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
+const char* const kThermalSchemeFile = "/mnt/mtd/code/config_file/sensor-thermal%d.cfg";
+const char* const kSchemeFile = "/mnt/mtd/code/config_file/sensor%d_%d.cfg";
+const char* const kDeleteThermalSchemes = "rm -rf /mnt/mtd/code/config*/sensor-thermal*.cfg";
+const char* const kDeleteSchemes = "rm -rf /mnt/mtd/code/config*/sensor%d_[0-3].cfg";
+const int kShellTimeout = 30;
+
+// More schemes than this would only come from a broken detail text; the
+// sets are allocated for nSchemeSum + 1 schemes.
+const u32 kMaxSchemes = 64;
+
+// Licence-plate cameras start scheme 1 as a night scheme.
+struct KeyOverride {
+    u32 key;
+    u32 value;
+};
+const KeyOverride kLicencePlateScheme1[] = {
+    {KEY_DN_MODE, 0},  {KEY_MAX_SHUTTER, 18}, {KEY_MIN_SHUTTER, 20},
+    {KEY_METER_AREA, 1}, {KEY_IR_MODE, 2},    {KEY_IR_MANUAL_STRG_NEAR, 40},
+};
+const u32 kLicencePlateScheme = 1;
+
+const int kStyleBusyQueries = 30;
+const long kStyleBusyWaitMicroseconds = 50000;
+
+const int kBeawayEncoderType = 1;
+const int kBeawayMaxHeight = 255;
+
+bool isBeawayLimitedModel(const std::string& model)
+{
+    return model == "Hi3516AV200" || model == "Hi3516AV200Thermal";
+}
+
+void overrideFirst(KeyVal* set, u32 count, u32 key, u32 value)
+{
+    for (u32 i = 0; i < count; ++i) {
+        if (set[i].key == key) {
+            set[i].value = value;
+            return;
+        }
+    }
+}
+
+} // namespace
+
+std::string ISensorController::schemeFileName(u32 p_nScheme) const
+{
+    char name[256] = {0};
+    if (m_bThermalChannel) {
+        std::snprintf(name, sizeof name, kThermalSchemeFile, static_cast<int>(p_nScheme));
+    } else {
+        std::snprintf(name, sizeof name, kSchemeFile, m_nCameraID, static_cast<int>(p_nScheme));
+    }
+    return name;
+}
+
+bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
+{
+    setFlag(FLAG_INITIALISING);
+    clearFlag(FLAG_INITIALISED);
+
+    initSysConf(m_nCameraID, p_objModuleConfigure, &m_stSysConf);
+    SNS_CHECK_TEXT(m_stSysConf.nSchemeSum <= kMaxSchemes, "m_stSysConf.nSchemeSum <= kMaxSchemes",
+                   "nSchemeSum(%u) cut to %u\n", m_stSysConf.nSchemeSum, kMaxSchemes);
+    if (m_stSysConf.nSchemeSum > kMaxSchemes) m_stSysConf.nSchemeSum = kMaxSchemes;
+    const u32 schemeSum = m_stSysConf.nSchemeSum;
+
+    // Sized by the capacity the object has now: 170 on the first start, 165
+    // on every later one.
+    const u32 capacity = m_nKeyCmdSum;
+    KeyVal* factory = new KeyVal[capacity]();
+    m_pstKeyValWork = new KeyVal[capacity]();
+    m_nKeyValSum = 0;
+    getFctData(m_nCameraID, m_stSysConf.szUIStyle, factory, &m_nKeyValSum, m_bShowWDRFalg, m_bShowLDCFlag,
+               capacity);
+
+    KeyVal* block = new KeyVal[(schemeSum + 1) * m_nKeyValSum]();
+    m_ppUserKeyVal = new KeyVal*[schemeSum + 1];
+    for (u32 i = 0; i <= schemeSum; ++i) m_ppUserKeyVal[i] = block + i * m_nKeyValSum;
+    std::memcpy(m_ppUserKeyVal[schemeSum], factory, sizeof(KeyVal) * m_nKeyValSum);
+    delete[] factory;
+    m_pFctKeyVal = m_ppUserKeyVal[schemeSum];
+    m_bStorageHeld = true;
+
+    u32 storedVersion = 0;
+    if (getVersion(&storedVersion) != SNS_SUCCESS || storedVersion != m_nVersion) {
+        SNS_WARN("check the sensor version,   local(%u) --> libsensordll.so(%u), source the cmd: rm -rf "
+                 "/mnt/mtd/code/config*/sensor*\n",
+                 storedVersion, m_nVersion);
+        char command[256] = {0};
+        if (m_bThermalChannel) {
+            std::snprintf(command, sizeof command, "%s", kDeleteThermalSchemes);
+        } else {
+            std::snprintf(command, sizeof command, kDeleteSchemes, m_nCameraID);
+        }
+        sy_system(command, kShellTimeout);
+    }
+
+    MachineInfo machineInfo;
+    SystemInfoParser::parseMachineInfo(kMachineInfoFile, machineInfo);
+    DeviceType deviceType;
+    deviceType.setDeviceTypeId(machineInfo.getDeviceType());
+
+    const std::string detail = m_stSysConf.moduleConfig.szDetail;
+    if (detail.find("(isInfrared=17)") != std::string::npos) {
+        std::printf("#### m_bisLimitedIrPower is true!\n");
+        std::fflush(stdout);
+        m_bisLimitedIrPower = 1;
+    }
+    const size_t lensName = detail.find("lensId");
+    const size_t lensEquals = lensName == std::string::npos ? std::string::npos : detail.find('=', lensName);
+    const size_t lensClose = lensEquals == std::string::npos ? std::string::npos : detail.find(')', lensEquals);
+    if (lensClose == std::string::npos || std::atoi(detail.c_str() + lensEquals + 1) == 0) m_bHasLens = 0;
+    if (deviceType.getDeviceTypeId() == sensor::kLicencePlateDeviceType &&
+        detail.find("(isInfrared=0)") == std::string::npos && detail.find("(isInfrared=1)") == std::string::npos) {
+        m_bLPRDevice = 1;
+    }
+
+    for (u32 scheme = 0; scheme < schemeSum; ++scheme) {
+        std::string name = schemeFileName(scheme);
+        if (!sensor::deviceFileExists(name)) {
+            if (!m_bLPRDevice) {
+                if (scheme == 0) setKeyValToCache(schemeSum, KEY_SCHEME_MODE, 0, true);
+                keyValToFile(&name[0], m_pFctKeyVal, m_nKeyValSum);
+            } else if (scheme == kLicencePlateScheme) {
+                std::memcpy(m_pstKeyValWork, m_pFctKeyVal, sizeof(KeyVal) * m_nKeyValSum);
+                for (const KeyOverride& change : kLicencePlateScheme1) {
+                    overrideFirst(m_pstKeyValWork, m_nKeyValSum, change.key, change.value);
+                }
+                keyValToFile(&name[0], m_pstKeyValWork, m_nKeyValSum);
+            } else {
+                keyValToFile(&name[0], m_pFctKeyVal, m_nKeyValSum);
+            }
+        }
+        keyValFromFile(&name[0], m_ppUserKeyVal[scheme], m_nKeyValSum);
+        if (scheme == 0) {
+            u32 mode = 0;
+            if (getKeyValFromCache(0, KEY_SCHEME_MODE, mode) >= 0) {
+                m_bTimeScheme = mode == 1;
+                m_bDNScheme = mode == 2;
+            }
+        }
+    }
+
+    SNS_CHECK_TEXT(setVersion(m_nVersion) == SNS_SUCCESS, "SNS_SUCCESS == setVersion(m_nVersion)",
+                   "m_nVersion(%d)\n", static_cast<int>(m_nVersion));
+
+    buildKeyCmdMap();
+    m_pstKeyValTmp = new KeyVal[m_nKeyValSum]();
+
+    if (!m_bDNScheme && !m_bTimeScheme) switch_to(0, false);
+    sensorThread();
+
+    SNS_CHECK_TEXT(m_pSensorThread->start(), "m_pSensorThread->start()", "");
+
+    m_bShowWDRFalg = 1;
+    m_bShowLDCFlag = 0;
+    setshowBeawayFalg(true);
+
+    std::vector<AVStreamParam> streams;
+    m_pVideoStreamModule->getAVStreamParams(streams);
+    for (const AVStreamParam& stream : streams) {
+        if (isBeawayLimitedModel(machineInfo.getHardwareModel()) &&
+            stream.getVideoEncoderType() == kBeawayEncoderType && stream.getVideoHeight() <= kBeawayMaxHeight) {
+            setshowBeawayFalg(false);
+        }
+    }
+
+    LimitedFramesWDRModeParam wdrMode;
+    m_pVideoStreamModule->getLimitedFramesWDRModeParam(m_nCameraID, wdrMode);
+    if (wdrMode.getLimitFramesModeId() == 0 && wdrMode.getLimitWdr() == 1) m_bShowWDRFalg = 0;
+    if (wdrMode.getLDCSupport() != 0 && wdrMode.getLDCSwitch() != 0) m_bShowLDCFlag = 1;
+
+    setFlag(FLAG_INITIALISED);
+    clearFlag(FLAG_INITIALISING);
+    SNS_DBG("ISensorController::initSensor  success\n");
+    return true;
+}
+
+const KeyVal* ISensorController::getFactoryKeyVal(u32& p_nCount) const
+{
+    p_nCount = m_pFctKeyVal != nullptr ? m_nKeyValSum : 0;
+    return m_pFctKeyVal;
+}
+
+void ISensorController::releaseSchemeSets()
+{
+    delete[] m_pstKeyValTmp;
+    m_pstKeyValTmp = nullptr;
+    delete[] m_pKeyCmdMap;
+    m_pKeyCmdMap = nullptr;
+    if (m_ppUserKeyVal != nullptr) delete[] m_ppUserKeyVal[0];
+    delete[] m_ppUserKeyVal;
+    m_ppUserKeyVal = nullptr;
+    m_pFctKeyVal = nullptr;
+    delete[] m_pstKeyValWork;
+    m_pstKeyValWork = nullptr;
+}
+
+void ISensorController::uinit()
+{
+    if (!testFlag(FLAG_INITIALISED) || !m_bStorageHeld) return;
+    m_bShutterPass = 1;
+    setFlag(FLAG_UNINITIALISING);
+
+    SNS_CHECK_TEXT(m_pSensorThread->stop(), "m_pSensorThread->stop()", "");
+
+    releaseSchemeSets();
+    uinitSysConf(&m_stSysConf);
+    // The record's heap texts are gone; its fixed fields stay readable for a
+    // factory reset's new start.
+    m_stSysConf.pstUIFile = nullptr;
+    m_stSysConf.nUIFileSum = 0;
+    m_stSysConf.szUIStyle = nullptr;
+    m_bStorageHeld = false;
+
+    m_nParamMode = 1;
+    m_nLastScheme = -1;
+    m_nCurScheme = -1;
+    m_nKeyValSum = 0;
+    clearFlag(FLAG_UNINITIALISING);
+}
+
+namespace {
+
+// The record of the id, else the first; null when the table is empty.
+const UIFileInfo* findUIFile(const SysConfig& config, int id)
+{
+    if (config.pstUIFile == nullptr || config.nUIFileSum == 0) return nullptr;
+    for (u32 i = 0; i < config.nUIFileSum; ++i) {
+        if (config.pstUIFile[i].nId == id) return &config.pstUIFile[i];
+    }
+    return &config.pstUIFile[0];
+}
+
+std::string textOrEmpty(const char* text)
+{
+    return text != nullptr ? text : "";
+}
+
+} // namespace
+
+std::string ISensorController::getUICommonFile(int p_nId)
+{
+    m_objMutex.Lock(kReportModule, __LINE__);
+    VXMutexManager guard(m_objMutex);
+    const UIFileInfo* file = findUIFile(m_stSysConf, p_nId);
+    return file != nullptr ? textOrEmpty(file->szCommon) : std::string();
+}
+
+std::string ISensorController::getUILanguageFile(int p_nId)
+{
+    m_objMutex.Lock(kReportModule, __LINE__);
+    VXMutexManager guard(m_objMutex);
+    const UIFileInfo* file = findUIFile(m_stSysConf, p_nId);
+    return file != nullptr ? textOrEmpty(file->szLanguage) : std::string();
+}
+
+std::string ISensorController::getUIStyleFile()
+{
+    if (m_pVideoStreamModule != nullptr) {
+        for (int query = 0; query < kStyleBusyQueries && m_pVideoStreamModule->isBusy() != 0; ++query) {
+            VexloTime::wait(VexloTime(0, kStyleBusyWaitMicroseconds));
+        }
+    }
+    m_objMutex.Lock(kReportModule, __LINE__);
+    VXMutexManager guard(m_objMutex);
+    std::string style;
+    if (m_stSysConf.szUIStyle != nullptr) {
+        getDnaStyle(m_nCameraID, m_stSysConf.szUIStyle, style, m_bShowWDRFalg, m_bShowLDCFlag);
+    }
+    return style;
+}
