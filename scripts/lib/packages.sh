@@ -1,0 +1,16 @@
+# Installs the Debian packages the build needs when any is missing; uses sudo
+# only when not root.
+SENSOR_PACKAGES="cmake make g++ pkg-config libtinyxml-dev libgtest-dev libgmock-dev libbenchmark-dev"
+
+ensure_packages() {
+    local missing=""
+    for package in $SENSOR_PACKAGES "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing="$missing $package"
+    done
+    [ -z "$missing" ] && return 0
+    echo "Installing:$missing"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
+}

@@ -1,0 +1,490 @@
+#include "Commands.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "SensorFile.h"
+#include "SensorKeyVal.h"
+#include "SimClock.h"
+#include "VexloTime.h"
+#include "sensor.h"
+
+namespace {
+
+bool fail(CommandContext& context, const std::string& message)
+{
+    context.error = message;
+    return false;
+}
+
+bool parseInt(const std::string& text, int& value)
+{
+    if (text.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long parsed = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || parsed < INT_MIN || parsed > INT_MAX) return false;
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+bool intArg(CommandContext& context, const std::string& text, int& value)
+{
+    return parseInt(text, value) || fail(context, "not a number: \"" + text + "\"");
+}
+
+// Chooses between two words, e.g. on/off.
+bool choice(CommandContext& context, const std::string& text, const char* first, const char* second, bool& isFirst)
+{
+    if (text == first || text == second) {
+        isFirst = text == first;
+        return true;
+    }
+    return fail(context, "expected \"" + std::string(first) + "\" or \"" + second + "\", got \"" + text + "\"");
+}
+
+bool succeeded(CommandContext& context, bool ok, const char* what)
+{
+    return ok || fail(context, std::string(what) + " failed");
+}
+
+ISensorController& current(CommandContext& context)
+{
+    return context.session.controller(context.channel);
+}
+
+// Handler name without the class prefix.
+const char* shortHandlerName(const char* name)
+{
+    const char* separator = std::strstr(name, "::");
+    return separator != nullptr ? separator + 2 : name;
+}
+
+const char* keyName(ISensorController& controller, u32 key)
+{
+    u32 rows = 0;
+    const keycmd* table = controller.getKeyCmdMap(rows);
+    for (u32 i = 0; table != nullptr && i < rows; ++i) {
+        if (table[i].nKey == key) return table[i].szKeyName;
+    }
+    return "-";
+}
+
+// --- object ---
+
+bool cmdInfo(CommandContext& context, const std::vector<std::string>&)
+{
+    std::printf("channel\tcamera_id\tthermal\tsensor_type\tstarted\n");
+    for (int channel = 1; channel <= context.session.channelCount(); ++channel) {
+        ISensorController& controller = context.session.controller(channel);
+        std::printf("%d\t%d\t%d\t%d\t%d\n", channel, controller.getCameraID(), controller.isThermalChannel() ? 1 : 0,
+                    controller.getSensorType(), controller.getSensorStatus() ? 1 : 0);
+    }
+    return true;
+}
+
+bool cmdNotify(CommandContext& context, const std::vector<std::string>& args)
+{
+    int key = 0, value = 0;
+    if (!intArg(context, args[0], key) || !intArg(context, args[1], value)) return false;
+    std::printf("%d\n", current(context).notifyToVideo(key, value));
+    return true;
+}
+
+// --- table and dispatch ---
+
+bool cmdKeys(CommandContext& context, const std::vector<std::string>&)
+{
+    u32 rows = 0;
+    const keycmd* table = current(context).getKeyCmdMap(rows);
+    if (table == nullptr) return fail(context, "the controller has no key table (not started)");
+    std::printf("key\tisp_cmd\tname\thandler\n");
+    for (u32 i = 0; i < rows; ++i) {
+        std::printf("%u\t%u\t%s\t%s\n", table[i].nKey, table[i].nIaCmd, table[i].szKeyName,
+                    shortHandlerName(table[i].szFuncName));
+    }
+    return true;
+}
+
+bool cmdApply(CommandContext& context, const std::vector<std::string>& args)
+{
+    int key = 0, value = 0;
+    if (!intArg(context, args[0], key) || !intArg(context, args[1], value)) return false;
+    ISensorController& controller = current(context);
+    u32 rows = 0;
+    const keycmd* table = controller.getKeyCmdMap(rows);
+    keycmd row{};
+    if (table == nullptr || controller.findFromKeyCmdMap(table, static_cast<u32>(key), row) < 0) {
+        return fail(context, "key " + args[0] + " has no row in the key-command table");
+    }
+    if (row.pfnHandler == nullptr) return fail(context, "key " + args[0] + " has no handler: it is never sent");
+    const int result = (controller.*row.pfnHandler)(row.nIaCmd, 0, &value);
+    std::printf("%s\t%d\n", shortHandlerName(row.szFuncName), result);
+    return result == 0 || fail(context, "the handler returned " + std::to_string(result));
+}
+
+// --- reading and setting ---
+
+bool cmdGet(CommandContext& context, const std::vector<std::string>& args)
+{
+    for (const std::string& text : args) {
+        int key = 0, value = 0;
+        if (!intArg(context, text, key)) return false;
+        if (!current(context).getParameter(key, value)) return fail(context, "reading key " + text + " failed");
+        std::printf("%d\n", value);
+    }
+    return true;
+}
+
+bool cmdSet(CommandContext& context, const std::vector<std::string>& args)
+{
+    for (const std::string& pair : args) {
+        const size_t equals = pair.find('=');
+        int key = 0, value = 0;
+        if (equals == std::string::npos || !parseInt(pair.substr(0, equals), key) ||
+            !parseInt(pair.substr(equals + 1), value)) {
+            return fail(context, "expected KEY=VALUE, got \"" + pair + "\"");
+        }
+        const int result = current(context).setParameter(key, value, true);
+        if (result != 0) return fail(context, "setting " + pair + " failed (" + std::to_string(result) + ")");
+    }
+    return true;
+}
+
+bool cmdSetText(CommandContext& context, const std::vector<std::string>& args)
+{
+    const int result = current(context).setParameters(args[0], true);
+    return result == 0 || fail(context, "setting the pair text failed (" + std::to_string(result) + ")");
+}
+
+bool cmdRange(CommandContext& context, const std::vector<std::string>& args)
+{
+    int key = 0, defaultValue = 0;
+    if (!intArg(context, args[0], key)) return false;
+    std::string items;
+    if (!current(context).getSensorParamRange(key, defaultValue, items)) {
+        return fail(context, "the ISP publishes no range for key " + args[0]);
+    }
+    std::printf("default\t%d\nitems\t%s\n", defaultValue, items.c_str());
+    return true;
+}
+
+bool cmdCorrect(CommandContext& context, const std::vector<std::string>& args)
+{
+    std::vector<KeyVal> set(args[0].size() / 2 + 1);
+    u32 count = 0;
+    keyval_str2st(args[0], set.data(), &count, static_cast<u32>(set.size()));
+    if (keyval_correct(context.channel - 1, set.data(), count) != SNS_SUCCESS) {
+        return fail(context, "correction failed");
+    }
+    std::string text;
+    keyval_st2str(text, set.data(), count);
+    std::printf("%s\n", text.c_str());
+    return true;
+}
+
+bool cmdAll(CommandContext& context, const std::vector<std::string>&)
+{
+    std::string text;
+    current(context).getAllParameters(text);
+    std::printf("%s\n", text.c_str());
+    return true;
+}
+
+// --- schemes ---
+
+bool cmdScheme(CommandContext& context, const std::vector<std::string>& args)
+{
+    ISensorController& controller = current(context);
+    if (args.empty()) {
+        int scheme = -1;
+        controller.getParamScheme(scheme);
+        std::printf("%d\n", scheme);
+        return true;
+    }
+    int scheme = 0;
+    if (!intArg(context, args[0], scheme)) return false;
+    return succeeded(context, controller.setParamScheme(scheme), "switching the scheme");
+}
+
+bool cmdMode(CommandContext& context, const std::vector<std::string>& args)
+{
+    ISensorController& controller = current(context);
+    if (args.empty()) {
+        int mode = 0;
+        controller.getParamMode(mode);
+        std::printf("%s\n", mode == 0 ? "manual" : "auto");
+        return true;
+    }
+    bool manual = false;
+    if (!choice(context, args[0], "manual", "auto", manual)) return false;
+    return succeeded(context, controller.setParamMode(manual ? 0 : 1), "setting the mode");
+}
+
+// Steps the sensor threads through simulated time, a minute at a time, and
+// prints every scheme change with its time.
+bool cmdRun(CommandContext& context, const std::vector<std::string>& args)
+{
+    int hours = 0;
+    int fromHour = 0, fromMinute = 0;
+    for (size_t i = 0; i < args.size(); i += 2) {
+        if (i + 1 >= args.size()) return fail(context, "option " + args[i] + " needs a value");
+        if (args[i] == "--hours") {
+            if (!intArg(context, args[i + 1], hours) || hours < 0) return fail(context, "bad --hours");
+        } else if (args[i] == "--from") {
+            if (std::sscanf(args[i + 1].c_str(), "%d:%d", &fromHour, &fromMinute) != 2 || fromHour < 0 ||
+                fromHour > 23 || fromMinute < 0 || fromMinute > 59) {
+                return fail(context, "bad --from, expected HH:MM");
+            }
+        } else {
+            return fail(context, "unknown option " + args[i]);
+        }
+    }
+    int threads = 0;
+    for (int channel = 1; channel <= context.session.channelCount(); ++channel) {
+        if (context.session.started(channel)) ++threads;
+    }
+    if (threads == 0) return fail(context, "no controller is started");
+
+    technic_sim::resetSimulatedClock();
+    technic_sim::setLocalTime(fromHour, fromMinute, 0);
+    technic_sim::useSimulatedClock(true);
+    std::vector<int> schemes(context.session.channelCount() + 1, -2);
+    int minute = fromHour * 60 + fromMinute;
+    bool ok = true;
+    for (int step = 0; step <= hours * 60 && ok; ++step, ++minute) {
+        if (step > 0) ok = technic_sim::advanceAndSettle(60, 0, threads, 10000);
+        for (int channel = 1; channel <= context.session.channelCount(); ++channel) {
+            if (!context.session.started(channel)) continue;
+            int scheme = -1;
+            context.session.controller(channel).getParamScheme(scheme);
+            if (scheme != schemes[channel]) {
+                std::printf("%02d:%02d\tchannel %d\tscheme %d\n", (minute / 60) % 24, minute % 60, channel, scheme);
+                schemes[channel] = scheme;
+            }
+        }
+    }
+    technic_sim::useSimulatedClock(false);
+    return ok || fail(context, "the sensor threads stopped answering");
+}
+
+// --- lens, exposure and light ---
+
+bool cmdZoom(CommandContext& context, const std::vector<std::string>& args)
+{
+    bool in = false;
+    if (!choice(context, args[0], "in", "out", in)) return false;
+    return succeeded(context, in ? current(context).zoomIn() : current(context).zoomOut(), "zoom");
+}
+
+bool cmdFocus(CommandContext& context, const std::vector<std::string>& args)
+{
+    bool nearer = false;
+    if (!choice(context, args[0], "near", "far", nearer)) return false;
+    return succeeded(context, nearer ? current(context).focusNear() : current(context).focusFar(), "focus");
+}
+
+bool cmdIris(CommandContext& context, const std::vector<std::string>& args)
+{
+    bool up = false;
+    if (!choice(context, args[0], "up", "down", up)) return false;
+    return succeeded(context, up ? current(context).irisUp() : current(context).irisDown(), "iris");
+}
+
+bool cmdShutter(CommandContext& context, const std::vector<std::string>& args)
+{
+    bool up = false;
+    if (!choice(context, args[0], "up", "down", up)) return false;
+    return succeeded(context, up ? current(context).shutterUp() : current(context).shutterDown(), "shutter step");
+}
+
+bool cmdIr(CommandContext& context, const std::vector<std::string>& args)
+{
+    bool on = false;
+    if (!choice(context, args[0], "on", "off", on)) return false;
+    return succeeded(context, current(context).setIRSwitch(on ? 1 : 0), "infrared switch");
+}
+
+bool cmdWhite(CommandContext& context, const std::vector<std::string>& args)
+{
+    bool on = false;
+    if (!choice(context, args[0], "on", "off", on)) return false;
+    return succeeded(context, current(context).setWhiteSwitch(on ? 1 : 0), "white-light switch");
+}
+
+bool cmdDayNight(CommandContext& context, const std::vector<std::string>& args)
+{
+    bool day = false;
+    if (!choice(context, args[0], "day", "night", day)) return false;
+    return succeeded(context, current(context).setDNState(day ? 0 : 1), "day/night state");
+}
+
+bool cmdSyncFov(CommandContext& context, const std::vector<std::string>&)
+{
+    return succeeded(context, current(context).sync_fov(), "field-of-view synchronisation");
+}
+
+// --- files and styles ---
+
+bool cmdConfig(CommandContext& context, const std::vector<std::string>&)
+{
+    SysConfig config{};
+    initSysConf(context.channel, context.session.moduleConfig(context.channel), &config);
+    std::printf("module_id\t%d\nschemes\t%u\ndevice_type\t%d\ndetail\t%s\n", config.moduleConfig.nModuleId,
+                config.nSchemeSum, config.nDeviceType, config.moduleConfig.szDetail);
+    uinitSysConf(&config);
+    return true;
+}
+
+bool cmdMerge(CommandContext& context, const std::vector<std::string>&)
+{
+    SysConfig config{};
+    initSysConf(context.channel, context.session.moduleConfig(context.channel), &config);
+    std::printf("%s\n", config.szUIStyle != nullptr ? config.szUIStyle : "");
+    uinitSysConf(&config);
+    return true;
+}
+
+bool cmdStyle(CommandContext& context, const std::vector<std::string>&)
+{
+    std::printf("%s\n", current(context).getUIStyleFile().c_str());
+    return true;
+}
+
+bool cmdDefaults(CommandContext& context, const std::vector<std::string>&)
+{
+    u32 count = 0;
+    const KeyVal* set = current(context).getFactoryKeyVal(count);
+    if (set == nullptr) return fail(context, "the controller has no factory set (not started)");
+    std::printf("key\tname\tvalue\n");
+    for (u32 i = 0; i < count; ++i) {
+        std::printf("%u\t%s\t%d\n", set[i].key, keyName(current(context), set[i].key),
+                    static_cast<int32_t>(set[i].value));
+    }
+    return true;
+}
+
+bool cmdDumpFile(CommandContext& context, const std::vector<std::string>& args)
+{
+    std::string name = args[0];
+    const INT64 length = getFileLen(name.c_str());
+    if (length <= 0) return fail(context, "cannot read " + name);
+    if (length % static_cast<INT64>(sizeof(KeyVal)) != 0) {
+        std::fprintf(stderr, "sensorctl: %s is %lld bytes, not a whole number of records\n", name.c_str(),
+                     static_cast<long long>(length));
+    }
+    std::vector<KeyVal> set(static_cast<size_t>(length / sizeof(KeyVal)));
+    keyValFromFile(&name[0], set.data(), static_cast<u32>(set.size()));
+    std::printf("key\tname\tvalue\n");
+    for (const KeyVal& record : set) {
+        std::printf("%u\t%s\t%d\n", record.key, keyName(current(context), record.key),
+                    static_cast<int32_t>(record.value));
+    }
+    return true;
+}
+
+bool cmdVersion(CommandContext& context, const std::vector<std::string>& args)
+{
+    if (args.empty()) {
+        u32 version = 0;
+        if (getVersion(&version) != SNS_SUCCESS) return fail(context, "no readable version stamp");
+        std::printf("%u\n", version);
+        return true;
+    }
+    int version = 0;
+    if (!intArg(context, args[0], version)) return false;
+    return succeeded(context, setVersion(static_cast<u32>(version)) == SNS_SUCCESS, "writing the version stamp");
+}
+
+// --- saving, restoring and resetting ---
+
+bool cmdFlush(CommandContext& context, const std::vector<std::string>&)
+{
+    const int result = current(context).flush();
+    return result == 0 || fail(context, "flush refused (" + std::to_string(result) + ")");
+}
+
+bool cmdRevert(CommandContext& context, const std::vector<std::string>&)
+{
+    return succeeded(context, current(context).resetToLastParameters(), "reverting to the saved scheme");
+}
+
+bool cmdRestore(CommandContext& context, const std::vector<std::string>& args)
+{
+    int key = 0;
+    if (!intArg(context, args[0], key)) return false;
+    const int result = current(context).restore(key);
+    return result == 0 || fail(context, "restoring key " + args[0] + " failed (" + std::to_string(result) + ")");
+}
+
+bool cmdRestoreAe(CommandContext& context, const std::vector<std::string>&)
+{
+    return succeeded(context, current(context).restoreAeMode(), "restoring the exposure and focus modes");
+}
+
+bool cmdFactoryReset(CommandContext& context, const std::vector<std::string>&)
+{
+    return succeeded(context, current(context).resetParameters(), "factory reset");
+}
+
+bool cmdMirror(CommandContext& context, const std::vector<std::string>& args)
+{
+    int mirror = 0;
+    if (!intArg(context, args[0], mirror)) return false;
+    return succeeded(context, current(context).setMirrorMode(mirror), "setting the mirror");
+}
+
+const std::vector<Command> kCommands = {
+    {"info", "info", "controllers: channel, camera id, thermal, sensor type, started", 0, 0, false, cmdInfo},
+    {"notify", "notify KEY VALUE", "send a notification through the video module", 2, 2, false, cmdNotify},
+    {"keys", "keys", "the key-command table: key, ISP command, name, handler", 0, 0, false, cmdKeys},
+    {"apply", "apply KEY VALUE", "send one value through its row's handler", 2, 2, true, cmdApply},
+    {"get", "get KEY...", "read parameters, one value a line", 1, -1, false, cmdGet},
+    {"set", "set KEY=VALUE...", "set parameters through the set path", 1, -1, true, cmdSet},
+    {"set-text", "set-text \"(k,v)(k,v)\"", "set parameters from pair text", 1, 1, true, cmdSetText},
+    {"range", "range KEY", "the published range of a key: default and items", 1, 1, false, cmdRange},
+    {"correct", "correct \"(k,v)...\"", "the pair text corrected by the ISP", 1, 1, false, cmdCorrect},
+    {"all", "all", "the whole current scheme as pair text", 0, 0, false, cmdAll},
+    {"scheme", "scheme [N]", "show the current scheme, or switch to N", 0, 1, true, cmdScheme},
+    {"mode", "mode [manual|auto]", "show or set the scheme selection mode", 0, 1, false, cmdMode},
+    {"run", "run --hours H [--from HH:MM]", "run the day on the simulated clock, print each switch", 0, 4, false,
+     cmdRun},
+    {"zoom", "zoom in|out", "one zoom step", 1, 1, true, cmdZoom},
+    {"focus", "focus near|far", "one focus step", 1, 1, true, cmdFocus},
+    {"iris", "iris up|down", "one iris step", 1, 1, true, cmdIris},
+    {"shutter", "shutter up|down", "one step along the published shutter list", 1, 1, true, cmdShutter},
+    {"ir", "ir on|off", "infrared illuminator (switches white light off)", 1, 1, true, cmdIr},
+    {"white", "white on|off", "white-light illuminator (switches infrared off)", 1, 1, true, cmdWhite},
+    {"dn", "dn day|night", "set the day/night state", 1, 1, true, cmdDayNight},
+    {"sync-fov", "sync-fov", "align the zoom with the field-of-view calibration file", 0, 0, true, cmdSyncFov},
+    {"config", "config", "module id, scheme count, device type and detail text", 0, 0, false, cmdConfig},
+    {"merge", "merge", "write the merged style of the channel and print it", 0, 0, false, cmdMerge},
+    {"style", "style", "the dynamic style the web page draws", 0, 0, false, cmdStyle},
+    {"defaults", "defaults", "the factory set: key, name, value", 0, 0, false, cmdDefaults},
+    {"dump-file", "dump-file PATH", "a parameter file as key, name, value", 1, 1, false, cmdDumpFile},
+    {"version", "version [N]", "show or write the version stamp", 0, 1, false, cmdVersion},
+    {"flush", "flush", "save the current scheme to its file", 0, 0, false, cmdFlush},
+    {"revert", "revert", "throw away unsaved changes of the current scheme", 0, 0, true, cmdRevert},
+    {"restore", "restore KEY", "send the stored value of a key again", 1, 1, true, cmdRestore},
+    {"restore-ae", "restore-ae", "put the stored exposure and focus modes back", 0, 0, true, cmdRestoreAe},
+    {"factory-reset", "factory-reset", "return the channel to factory settings", 0, 0, true, cmdFactoryReset},
+    {"mirror", "mirror N", "set the mirror and save the scheme", 1, 1, true, cmdMirror},
+};
+
+} // namespace
+
+const std::vector<Command>& commandTable()
+{
+    return kCommands;
+}
+
+const Command* findCommand(const std::string& name)
+{
+    for (const Command& command : kCommands) {
+        if (name == command.name) return &command;
+    }
+    return nullptr;
+}

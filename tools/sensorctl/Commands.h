@@ -1,0 +1,31 @@
+// The commands of sensorctl, kept as one table.
+#ifndef SENSORCTL_COMMANDS_H
+#define SENSORCTL_COMMANDS_H
+
+#include <string>
+#include <vector>
+
+#include "Session.h"
+
+struct CommandContext {
+    Session& session;
+    int channel;
+    std::string error;
+};
+
+typedef bool (*CommandHandler)(CommandContext& context, const std::vector<std::string>& args);
+
+struct Command {
+    const char* name;
+    const char* usage;
+    const char* help;
+    int minArgs;
+    int maxArgs; // -1: any number
+    bool printsTraffic; // ISP calls made by the command are printed after it
+    CommandHandler handler;
+};
+
+const std::vector<Command>& commandTable();
+const Command* findCommand(const std::string& name);
+
+#endif

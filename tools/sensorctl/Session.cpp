@@ -1,0 +1,64 @@
+#include "Session.h"
+
+#include <cstdio>
+
+#include "MachineInfo.h"
+#include "ModuleConfigure.h"
+
+namespace {
+const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
+const char* const kModuleConfigFile = "/hd1/moduleConfig/moduleConfig.xml";
+const char* const kIspProfile = "/mnt/mtd/isp_profile.ini";
+} // namespace
+
+Session::~Session()
+{
+    for (auto& entry : m_controllers) {
+        if (started(entry.first)) entry.second->uinit();
+    }
+    isp_sim::setCallObserver(nullptr);
+}
+
+bool Session::open(bool startAll, std::string& error)
+{
+    isp_sim::reset();
+    isp_sim::loadProfile(kIspProfile);
+    isp_sim::setCallObserver([this](const isp_sim::IspCall& call) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_bEcho) std::printf("isp\t%s\n", isp_sim::formatCall(call).c_str());
+        m_calls.push_back(call);
+    });
+
+    MachineInfo machine;
+    SystemInfoParser::parseMachineInfo(kMachineInfoFile, machine);
+    std::vector<ModuleConfigure> modules;
+    ModuleConfigureParser::parse(kModuleConfigFile, machine.getHardwareModel(), machine.getHardwareCode(), modules);
+    const int channels = std::max(machine.getChannelCount(), static_cast<int>(modules.size()));
+    if (channels < 1) {
+        error = "the device tree names no channel";
+        return false;
+    }
+    for (int channel = 1; channel <= channels; ++channel) {
+        m_videos[channel] = std::make_unique<ConsoleVideo>();
+        auto controller = std::make_unique<ISensorController>();
+        controller->setChannelID(channel);
+        controller->setVideoStreamModule(m_videos[channel].get());
+        m_configs[channel] = static_cast<size_t>(channel) <= modules.size() ? modules[channel - 1] : ModuleConfigure();
+        m_controllers[channel] = std::move(controller);
+    }
+    if (startAll) {
+        for (auto& entry : m_controllers) {
+            entry.second->init(m_configs[entry.first]);
+            m_started[entry.first] = true;
+        }
+    }
+    return true;
+}
+
+std::vector<isp_sim::IspCall> Session::takeCalls()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<isp_sim::IspCall> calls;
+    calls.swap(m_calls);
+    return calls;
+}

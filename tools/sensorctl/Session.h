@@ -1,0 +1,47 @@
+// One run of sensorctl: the device tree, a controller per channel and the
+// simulated ISP's traffic.
+#ifndef SENSORCTL_SESSION_H
+#define SENSORCTL_SESSION_H
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "ConsoleVideo.h"
+#include "ISensorController.h"
+#include "isp_sim.h"
+
+class Session {
+public:
+    Session() = default;
+    ~Session(); // uinit of every started controller
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Constructs a controller per channel of the tree and, when startAll,
+    // runs init for each from the tree's module configuration.
+    bool open(bool startAll, std::string& error);
+
+    int channelCount() const { return static_cast<int>(m_controllers.size()); }
+    bool hasChannel(int channel) const { return m_controllers.count(channel) != 0; }
+    ISensorController& controller(int channel) { return *m_controllers.at(channel); }
+    const ModuleConfigure& moduleConfig(int channel) const { return m_configs.at(channel); }
+    bool started(int channel) const { return m_started.count(channel) != 0; }
+
+    // ISP calls seen since the last take.
+    std::vector<isp_sim::IspCall> takeCalls();
+    void setEchoCalls(bool echo) { m_bEcho = echo; }
+
+private:
+    std::map<int, std::unique_ptr<ISensorController>> m_controllers;
+    std::map<int, std::unique_ptr<ConsoleVideo>> m_videos;
+    std::map<int, ModuleConfigure> m_configs;
+    std::map<int, bool> m_started;
+    std::mutex m_mutex;
+    std::vector<isp_sim::IspCall> m_calls;
+    bool m_bEcho = false;
+};
+
+#endif
