@@ -1,0 +1,255 @@
+// The dynamic style: the merged style adapted to the ranges and options that
+// the ISP publishes for the fitted sensor, less the items of features this
+// device does not show.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+
+#include "ISensorController.h"
+#include "SensorFile.h"
+#include "SensorReport.h"
+#include "SensorXml.h"
+
+static const char* const kReportModule = "SensorFile";
+
+namespace {
+
+// Shutter and focus commands whose style value wins when the ISP allows it.
+const int kStyleValueCmds[] = {49, 50, 51, 55, 56, 1537};
+const int kMaxShutterCmd = 49;
+// A style value of 100 leaves the ISP default as it is.
+const int kKeepIspDefault = 100;
+// From 200 on, the maximum shutter lists the item's own options and the
+// value is the style value less 200.
+const int kCustomisedShutterBase = 200;
+
+const int kEmpty1Item = 10;
+const int kEmpty2Item = 11;
+const int kWdrItems[] = {2368, 2369};
+const int kLdcItems[] = {2048, 2064};
+
+int clampCount(int32_t count, int capacity)
+{
+    return std::clamp<int32_t>(count, 0, capacity);
+}
+
+bool isItem(const TiXmlElement* element, int id)
+{
+    const char* text = element->Attribute("id");
+    return text != nullptr && std::atoi(text) == id;
+}
+
+// Runs fn on each child element in order; the first non-zero result stops
+// the walk and is returned. The next sibling is taken before fn runs, so fn
+// may remove the child.
+template <class Fn>
+int forEachChild(TiXmlElement* parent, Fn fn)
+{
+    TiXmlElement* child = parent->FirstChildElement();
+    while (child != nullptr) {
+        TiXmlElement* next = child->NextSiblingElement();
+        const int result = fn(child);
+        if (result != 0) return result;
+        child = next;
+    }
+    return 0;
+}
+
+bool isAllowed(int value, const ia_dynamic_params_attr_st& range)
+{
+    const int count = clampCount(range.items_cnt, IA_DYNAMIC_ITEMS_MAX);
+    return std::find(range.item, range.item + count, value) != range.item + count;
+}
+
+bool takesStyleValue(int cmd)
+{
+    return std::find(std::begin(kStyleValueCmds), std::end(kStyleValueCmds), cmd) != std::end(kStyleValueCmds);
+}
+
+// The style's own value of a shutter or focus item becomes the default when
+// the ISP lists it; a customised maximum shutter brings its own list.
+void applyStyleValue(TiXmlElement* root, int index, int cmd, ia_dynamic_params_attr_st& range)
+{
+    int nVal = 0;
+    getDnaValbyCmdId(root, cmd, nVal);
+    if (nVal == kKeepIspDefault) return;
+
+    const int count = clampCount(range.items_cnt, IA_DYNAMIC_ITEMS_MAX);
+    std::printf("dnaCmdList.cmd_list[%d] = dnaParamList.items_cnt(%d)\n", index, count);
+    for (int i = 0; i < count; ++i) {
+        std::printf(" dnaParamList.item[%d] = %d nVal = %d \n", i, range.item[i], nVal);
+        if (range.item[i] == nVal) {
+            range.default_val = nVal;
+            break;
+        }
+    }
+    std::fflush(stdout);
+    if (nVal >= kCustomisedShutterBase && cmd == kMaxShutterCmd) {
+        doCustomizeStyle(root, kMaxShutterCmd, &range);
+        range.default_val = nVal - kCustomisedShutterBase;
+    }
+}
+
+void removeItem(TiXmlElement* root, int id)
+{
+    TiXmlElement* node = nullptr;
+    getNodebyCmdId(root, id, node);
+    DeleteNode(root, node);
+}
+
+void removeHiddenItems(TiXmlElement* root, bool showWdr, bool showLdc)
+{
+    removeItem(root, kEmpty1Item);
+    if (!showWdr) {
+        for (int id : kWdrItems) removeItem(root, id);
+    }
+    if (!showLdc) {
+        for (int id : kLdcItems) removeItem(root, id);
+    }
+    if (getshowBeawayFalg()) removeItem(root, kEmpty2Item);
+}
+
+} // namespace
+
+int getDnaStyle(int p_channelID, const char* szStyle, std::string& p_strDnaStyle, bool p_bShowWDRFalg,
+                bool p_bShowLDCFlag)
+{
+    ia_dynamic_cmd_list_st dnaCmdList;
+    std::memset(&dnaCmdList, 0, sizeof dnaCmdList);
+    SNS_CHECK_TEXT(SNS_SUCCESS == ia_ioctrl_v2(p_channelID - 1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET,
+                                               (void*)(&dnaCmdList)),
+                   "SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
+                   "(void*)(&dnaCmdList))",
+                   "");
+
+    TiXmlDocument objStyleXmlDoc;
+    const bool parsed = szStyle != nullptr && LoadMem(objStyleXmlDoc, szStyle, TIXML_ENCODING_UTF8);
+    SNS_CHECK_TEXT(parsed, "objStyleXmlDoc.LoadMem(szStyle, TIXML_ENCODING_UTF8)", "");
+    // Whatever a broken text left half parsed is not adapted nor passed on.
+    if (!parsed) objStyleXmlDoc.Clear();
+    TiXmlElement* root = objStyleXmlDoc.RootElement();
+
+    const int cmdCount = clampCount(dnaCmdList.cmd_cnt, IA_DYNAMIC_CMDS_MAX);
+    SNS_DBG("dnaCmdList.cmd_cnt(%d)\n", cmdCount);
+
+    // One record for all commands: a failed query leaves the previous
+    // command's range in it.
+    ia_dynamic_params_attr_st dnaParamList;
+    std::memset(&dnaParamList, 0, sizeof dnaParamList);
+    for (int i = 0; i < cmdCount; ++i) {
+        const int cmd = dnaCmdList.cmd_list[i];
+        SNS_DBG("dnaCmdList.cmd_list[%d] = cmd(%d)\n", i, cmd);
+        SNS_CHECK_TEXT(SNS_SUCCESS == ia_ioctrl_v2(p_channelID - 1, static_cast<ia_cmd_e>(cmd),
+                                                   IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList)),
+                       "SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, (ia_cmd_e)dnaCmdList.cmd_list[i], "
+                       "IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList))",
+                       "");
+        if (takesStyleValue(cmd)) applyStyleValue(root, i, cmd, dnaParamList);
+        SNS_CHECK_TEXT(SNS_SUCCESS == doDnaStyle(root, cmd, &dnaParamList),
+                       "SNS_SUCCESS == doDnaStyle(objStyleXmlDoc.RootElement(), dnaCmdList.cmd_list[i], "
+                       "&dnaParamList)",
+                       "");
+    }
+
+    removeHiddenItems(root, p_bShowWDRFalg, p_bShowLDCFlag);
+
+    // Parsed from memory, the document carries no file name: the save then
+    // fails at the open and writes nothing. A named document is not saved,
+    // as its name would be a device path outside the device root.
+    if (objStyleXmlDoc.ValueStr().empty()) (void)objStyleXmlDoc.SaveFile();
+    getXmlString(objStyleXmlDoc, p_strDnaStyle);
+    return SNS_SUCCESS;
+}
+
+int doDnaStyle(TiXmlElement* pRootNode, int p_nCmd, const ia_dynamic_params_attr_st* p_pDnaParam)
+{
+    if (pRootNode == nullptr) return 0;
+    if (p_pDnaParam == nullptr) return -1;
+    if (!isItem(pRootNode, p_nCmd)) {
+        return forEachChild(pRootNode,
+                            [&](TiXmlElement* child) { return doDnaStyle(child, p_nCmd, p_pDnaParam); });
+    }
+
+    SNS_DBG("_________________cmd(%d) default(%d)__________________\n", p_nCmd, p_pDnaParam->default_val);
+    pRootNode->SetAttribute("value", p_pDnaParam->default_val);
+    TiXmlElement* option = pRootNode->FirstChildElement();
+    while (option != nullptr) {
+        TiXmlElement* next = option->NextSiblingElement();
+        const char* index = option->Attribute("index");
+        if (index == nullptr) return -1;
+        if (!isAllowed(std::atoi(index), *p_pDnaParam)) {
+            SNS_DBG("_________________delete comboitem(%s)__________________\n", index);
+            pRootNode->RemoveChild(option);
+        }
+        option = next;
+    }
+    return 0;
+}
+
+int doCustomizeStyle(TiXmlElement* pRootNode, int p_nCmd, ia_dynamic_params_attr_st* p_pDnaParam)
+{
+    if (pRootNode == nullptr || p_pDnaParam == nullptr) return 0;
+    if (!isItem(pRootNode, p_nCmd)) {
+        return forEachChild(pRootNode,
+                            [&](TiXmlElement* child) { return doCustomizeStyle(child, p_nCmd, p_pDnaParam); });
+    }
+
+    int count = 0;
+    for (TiXmlElement* option = pRootNode->FirstChildElement(); option != nullptr && count < IA_DYNAMIC_ITEMS_MAX;
+         option = option->NextSiblingElement()) {
+        const char* index = option->Attribute("index");
+        if (index != nullptr) p_pDnaParam->item[count++] = std::atoi(index);
+    }
+    p_pDnaParam->items_cnt = count;
+    if (count == 0) {
+        p_pDnaParam->max = 0;
+    } else {
+        p_pDnaParam->max = p_pDnaParam->item[count - 1];
+        p_pDnaParam->min = p_pDnaParam->item[0];
+    }
+    return 0;
+}
+
+int getDnaValbyCmdId(TiXmlElement* pRootNode, int p_nId, int& p_nValue)
+{
+    if (pRootNode == nullptr) return 0;
+    if (!isItem(pRootNode, p_nId)) {
+        return forEachChild(pRootNode, [&](TiXmlElement* child) { return getDnaValbyCmdId(child, p_nId, p_nValue); });
+    }
+    const char* value = pRootNode->Attribute("value");
+    if (value != nullptr) p_nValue = std::atoi(value);
+    return 0;
+}
+
+int getNodebyCmdId(TiXmlElement* pRootNode, int p_nId, TiXmlElement*& p_pNode)
+{
+    if (pRootNode == nullptr) return 0;
+    if (!isItem(pRootNode, p_nId)) {
+        return forEachChild(pRootNode, [&](TiXmlElement* child) { return getNodebyCmdId(child, p_nId, p_pNode); });
+    }
+    p_pNode = pRootNode;
+    return 0;
+}
+
+int DeleteNode(TiXmlElement* pRootNode, TiXmlElement* pNode)
+{
+    if (pRootNode == nullptr || pNode == nullptr) return -1;
+    TiXmlNode* parent = pNode->Parent();
+    // The document's own root element stays.
+    if (parent != nullptr && parent->ToElement() != nullptr) parent->RemoveChild(pNode);
+    return 0;
+}
+
+int ModifyNodebyCmdId(TiXmlElement* pRootNode, int p_nId)
+{
+    if (pRootNode == nullptr) return 0;
+    if (!isItem(pRootNode, p_nId)) {
+        return forEachChild(pRootNode, [&](TiXmlElement* child) { return ModifyNodebyCmdId(child, p_nId); });
+    }
+    // High-light and back-light compensation exclude each other.
+    if (p_nId == 112) pRootNode->SetAttribute("enable_list", "128");
+    if (p_nId == 128) pRootNode->SetAttribute("enable_list", "112");
+    return 0;
+}
