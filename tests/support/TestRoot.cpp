@@ -16,6 +16,8 @@ TestRoot::TestRoot(bool withExample)
     if (withExample) {
         fs::copy(SENSOR_EXAMPLE_ROOTFS, m_strPath, fs::copy_options::recursive);
     }
+    // Every device has a /tmp; the merged styles are written there.
+    fs::create_directories(fs::path(m_strPath) / "tmp");
     if (const char* previous = std::getenv("SENSOR_ROOTFS")) {
         m_bHadPrevious = true;
         m_strPrevious = previous;

@@ -1,0 +1,29 @@
+// Document operations that TinyXML lacks: parsing from memory and
+// serialising to a string.
+#include "SensorXml.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+bool LoadMem(TiXmlDocument& doc, const char* text, TiXmlEncoding encoding)
+{
+    doc.Clear();
+    doc.ClearError();
+    if (text == nullptr) return false;
+    doc.Parse(text, nullptr, encoding);
+    return !doc.Error();
+}
+
+void getXmlString(const TiXmlDocument& doc, std::string& out)
+{
+    out.clear();
+    // Printing through SaveFile(FILE*) into a memory stream gives exactly the
+    // bytes that SaveFile(name) writes, declaration and indentation included.
+    char* buffer = nullptr;
+    size_t size = 0;
+    FILE* stream = open_memstream(&buffer, &size);
+    if (stream == nullptr) return;
+    doc.SaveFile(stream);
+    if (std::fclose(stream) == 0 && buffer != nullptr) out.assign(buffer, size);
+    std::free(buffer);
+}

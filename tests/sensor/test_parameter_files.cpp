@@ -1,0 +1,112 @@
+// Parameter files, the version stamp and detail-field look-ups.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "SensorFile.h"
+#include "TestRoot.h"
+
+namespace {
+
+std::string bytes(std::initializer_list<unsigned char> list)
+{
+    return std::string(list.begin(), list.end());
+}
+
+void expectReported(const std::string& out, std::initializer_list<const char*> parts)
+{
+    for (const char* part : parts) EXPECT_NE(std::string::npos, out.find(part)) << part << "\nin:\n" << out;
+}
+
+} // namespace
+
+TEST(ParameterFiles, LittleEndianRecordsAndShortLongOrMissingFiles)
+{
+    TestRoot root;
+    std::filesystem::create_directories(root.host("/mnt/mtd/code/config_file"));
+    char name[] = "/mnt/mtd/code/config_file/sensor1_0.cfg";
+    KeyVal written[3] = {{1, 2}, {3, static_cast<u32>(-4)}, {0x01020304u, 5}};
+    EXPECT_EQ(SNS_SUCCESS, keyValToFile(name, written, 3));
+    const std::string file = root.readFile(name);
+    ASSERT_EQ(24u, file.size());
+    EXPECT_EQ(bytes({1, 0, 0, 0, 2, 0, 0, 0}), file.substr(0, 8));
+    EXPECT_EQ(bytes({0xfc, 0xff, 0xff, 0xff, 4, 3, 2, 1}), file.substr(12, 8));
+
+    KeyVal read[4] = {{9, 9}, {9, 9}, {9, 9}, {77, 88}};
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(SNS_SUCCESS, keyValFromFile(name, read, 4));
+    expectReported(testing::internal::GetCapturedStdout(),
+                   {"nSize == sizeof(KeyVal)*p_nKeyValNum   ~~~Assertion failed.\n",
+                    "file_name(/mnt/mtd/code/config_file/sensor1_0.cfg) nSize(24) sizeof(KeyVal) = 8, "
+                    "p_nKeyValNum(4)\n"});
+    EXPECT_EQ(0, std::memcmp(written, read, sizeof written));
+    EXPECT_EQ(77u, read[3].key);
+    EXPECT_EQ(88u, read[3].value);
+
+    testing::internal::CaptureStdout();
+    keyValFromFile(name, read, 2); // a longer file is fine
+    EXPECT_EQ("", testing::internal::GetCapturedStdout());
+    EXPECT_EQ(SNS_SUCCESS, keyValToFile(name, read, 2));
+    EXPECT_EQ(16u, root.readFile(name).size());
+
+    char missing[] = "/mnt/mtd/code/config_file/absent.cfg";
+    testing::internal::CaptureStdout();
+    keyValFromFile(missing, read + 3, 1);
+    expectReported(testing::internal::GetCapturedStdout(), {"file.open(file_name)   ~~~Assertion failed.\n",
+                                                            "nSize(0) sizeof(KeyVal) = 8, p_nKeyValNum(1)\n"});
+    EXPECT_EQ(77u, read[3].key);
+
+    root.writeFile("/tmp/empty.txt", "");
+    EXPECT_EQ(0, loadFromFile("/tmp/empty.txt", name, 0));
+    EXPECT_EQ(-1, loadFromFile("/tmp/empty.txt", name, -1));
+}
+
+TEST(VersionStamp, NeedsFourBytesAndIsStoredLittleEndian)
+{
+    TestRoot root;
+    const char* const stamp = "/mnt/mtd/code/config_file/snsversion.cfg";
+    u32 version = 1234;
+    EXPECT_EQ(-1, getVersion(&version));
+    EXPECT_EQ(1234u, version);
+    for (size_t length = 0; length < 4; ++length) {
+        root.writeFile(stamp, std::string(length, '\x01'));
+        EXPECT_EQ(-1, getVersion(&version)) << length << " bytes";
+    }
+    root.writeFile(stamp, bytes({8, 1, 0, 0, 0xee, 0xee}));
+    EXPECT_EQ(0, getVersion(&version));
+    EXPECT_EQ(0x108u, version);
+    EXPECT_EQ(0, setVersion(7));
+    EXPECT_EQ(bytes({7, 0, 0, 0}), root.readFile(stamp));
+}
+
+TEST(DetailFields, LookUpByNameWithBoundedValues)
+{
+    u32 value = 42;
+    const struct {
+        const char* detail;
+        const char* name;
+        u32 value;
+    } found[] = {{"(max_scheme=6)(x=1)", "max_scheme", 6},
+                 {"(x= -12)", "x", static_cast<u32>(-12)},
+                 {"(max_scheme=)", "max_scheme", 0},
+                 {"(old_max_scheme=3)(max_scheme=6)", "max_scheme", 3}, // plain substring match
+                 {"(serial=1234567890123)", "serial", 123456789}};       // cut to nine characters
+    for (const auto& c : found) {
+        EXPECT_EQ(0, getDetailFieldTou32(c.detail, c.name, &value)) << c.detail;
+        EXPECT_EQ(c.value, value) << c.detail;
+    }
+    value = 42;
+    for (const char* detail : {"(x=1)", "", "(max_scheme", "(max_scheme=5", "(max_scheme 5)"}) {
+        EXPECT_EQ(-1, getDetailFieldTou32(detail, "max_scheme", &value)) << detail;
+    }
+    EXPECT_EQ(42u, value);
+
+    char text[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'Z', 'Z'};
+    EXPECT_EQ(-1, getDetailFieldToStr("(isInfrared=1", "isInfrared", text));
+    EXPECT_EQ('\0', text[0]);
+    EXPECT_EQ(0, getDetailFieldToStr("(serial=1234567890123)", "serial", text));
+    EXPECT_STREQ("123456789", text);
+    EXPECT_EQ('Z', text[10]);
+}
