@@ -1,0 +1,127 @@
+// The value cache of the schemes, the key-command lookup and the plain
+// dispatch handlers that forward one value to the ISP.
+#include <cstdio>
+
+#include "ISensorController.h"
+#include "SensorKeys.h"
+#include "SensorReport.h"
+#include "ia_ioctrl.h"
+
+static const char* const kReportModule = "ISensorController";
+
+namespace {
+
+// Lens commands that the zoom/focus lock holds back.
+constexpr u32 kLensCmdFirst = 1536;
+constexpr u32 kLensCmdLast = 1616;
+
+template <size_t N>
+void copyText(char (&to)[N], const char* from)
+{
+    std::snprintf(to, N, "%s", from);
+}
+
+} // namespace
+
+int ISensorController::findFromKeyCmdMap(const keycmd* p_pKeyCmdMap, u32 p_nKey, keycmd& p_stKeyCmd)
+{
+    for (u32 row = 0; p_pKeyCmdMap != nullptr && row < m_nKeyCmdSum; ++row) {
+        const keycmd& found = p_pKeyCmdMap[row];
+        if (found.nKey != p_nKey) continue;
+        p_stKeyCmd.nKey = found.nKey;
+        p_stKeyCmd.nIaCmd = found.nIaCmd;
+        p_stKeyCmd.pfnHandler = found.pfnHandler;
+        copyText(p_stKeyCmd.szKeyName, found.szKeyName);
+        copyText(p_stKeyCmd.szFuncName, found.szFuncName);
+        return static_cast<int>(row);
+    }
+    sensor::plainPrint("cand not find key-cmd while key=%d\n", static_cast<int>(p_nKey));
+    return -1;
+}
+
+int ISensorController::setKeyValToCache(u32 p_nScheme, u32 p_nKey, u32 p_nValue, bool p_bForce)
+{
+    const u32 nSchemeSum = m_stSysConf.nSchemeSum;
+    if (!p_bForce && p_nScheme >= nSchemeSum) return -2;
+    // Nothing past the factory set exists, whatever the caller forces.
+    if (p_nScheme > nSchemeSum || m_ppUserKeyVal == nullptr) return -2;
+    KeyVal* pSet = m_ppUserKeyVal[p_nScheme];
+    for (u32 i = 0; i < m_nKeyValSum; ++i) {
+        if (pSet[i].key != p_nKey) continue;
+        pSet[i].value = p_nValue;
+        return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int ISensorController::getKeyValFromCache(u32 p_nScheme, u32 p_nKey, u32& p_nValue)
+{
+    if (p_nScheme > m_stSysConf.nSchemeSum) {
+        sensor::plainPrint("can not find val, invalid sheme(%d) \n", static_cast<int>(p_nScheme));
+        return -1;
+    }
+    if (m_ppUserKeyVal == nullptr) return -1;
+    const KeyVal* pSet = m_ppUserKeyVal[p_nScheme];
+    for (u32 i = 0; i < m_nKeyValSum; ++i) {
+        if (pSet[i].key != p_nKey) continue;
+        p_nValue = pSet[i].value;
+        return static_cast<int>(i);
+    }
+    return -1;
+}
+
+bool ISensorController::isKeyValSame(const KeyVal& p_stKeyVal)
+{
+    // During a switch the ISP still holds the previous scheme's values.
+    const int nScheme = testFlag(FLAG_SWITCHING) ? m_nLastScheme : m_nCurScheme;
+    u32 nCached = 0;
+    if (getKeyValFromCache(static_cast<u32>(nScheme), p_stKeyVal.key, nCached) < 0) return false;
+    return nCached == p_stKeyVal.value;
+}
+
+int ISensorController::doIaCmd(u32 p_nKey, u32 p_nDir, void* p_pVal)
+{
+    if (m_objZoomFocusParam.getLockZoomFocusEnable() && p_nKey >= kLensCmdFirst && p_nKey <= kLensCmdLast) {
+        return SNS_SUCCESS;
+    }
+    return ia_ioctrl_v2(m_nCameraID - 1, static_cast<ia_cmd_e>(p_nKey), p_nDir, p_pVal);
+}
+
+int ISensorController::doIaCmd_User(u32 p_nKey, u32 p_nDir, void* p_pVal)
+{
+    // User actions make no sense while the parameters are being rebuilt.
+    if (isBusy() || testFlag(FLAG_INITIALISING)) return SNS_SUCCESS;
+    if (p_nKey == KEY_AUTO_FOCUS_ONCE) {
+        SNS_CHECK_TEXT(p_pVal != nullptr, "NULL != p_pVal", "");
+        if (p_pVal == nullptr) return -1;
+        if (m_bHasLens == 0) return SNS_SUCCESS;
+        if (m_bThermalChannel == 0 && *static_cast<const int*>(p_pVal) == 0) return SNS_SUCCESS;
+    }
+    return doIaCmd(p_nKey, p_nDir, p_pVal);
+}
+
+int ISensorController::doIaCmdShutter(u32 p_nKey, u32 p_nDir, void* p_pVal)
+{
+    // After uinit one shutter command gets through the next start-up.
+    if (m_bShutterPass == 0 && isBusy()) return SNS_SUCCESS;
+    m_bShutterPass = 0;
+    return doIaCmd(p_nKey, p_nDir, p_pVal);
+}
+
+int ISensorController::doIoCrtl(u32 p_nKey, u32, void*)
+{
+    if (p_nKey == KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV) {
+        // Served by the sensor thread of the channel named here.
+        m_nChanneldDosomething = 1;
+        m_nPassKeycmd = static_cast<int>(KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV);
+    }
+    return SNS_SUCCESS;
+}
+
+int ISensorController::test_debugParam(u32 p_nKey, u32, void* p_pVal)
+{
+    SNS_CHECK_TEXT(p_pVal != nullptr, "NULL != p_pVal", "");
+    if (p_pVal == nullptr) return -1;
+    notifyToVideo(static_cast<int>(p_nKey), *static_cast<const int*>(p_pVal));
+    return SNS_SUCCESS;
+}

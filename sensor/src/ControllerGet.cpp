@@ -1,0 +1,255 @@
+// Reading parameters: from the current scheme's set, else from the ISP; the
+// sensor check and the value ranges of the sensor-dependent commands.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ISensorController.h"
+#include "SensorKeys.h"
+#include "SensorReport.h"
+#include "StringHandler.h"
+#include "ia_ioctrl.h"
+
+static const char* const kReportModule = "ISensorController";
+
+namespace {
+
+// Infrared keys a scheme may lack; they read as -1 instead of asking the ISP.
+const u32 kUncachedIrKeys[] = {
+    KEY_IR_SWITCH, KEY_IR_MODE, KEY_IR_MANUAL_STRG_NEAR, KEY_IR_MANUAL_STRG_MEDIUM, KEY_IR_MANUAL_STRG_FAR,
+};
+
+// Exposure and focus commands whose range is handed out.
+const int kRangedCommands[] = {
+    KEY_MAX_SHUTTER, KEY_FIX_SHUTTER, KEY_MIN_SHUTTER, KEY_MIN_SHUTTER_NIGHT, KEY_MAX_SHUTTER_NIGHT,
+    KEY_IRIS_POSITION, KEY_AUTO_FOCUS_NEAR_LIMIT,
+};
+
+// The sensor check's second argument that asks for a result.
+constexpr int kSensorCheckQuery = 2;
+constexpr size_t kSensorCheckArgs = 3;
+
+template <class T, size_t N>
+bool listed(const T (&values)[N], T value)
+{
+    for (T entry : values) {
+        if (entry == value) return true;
+    }
+    return false;
+}
+
+// Entries the ISP reported, bounded by what the record can hold.
+int boundedCount(int32_t reported, int capacity)
+{
+    if (reported < 0) return 0;
+    return reported > capacity ? capacity : reported;
+}
+
+} // namespace
+
+bool ISensorController::getParameter(int p_nKey, int& p_nVal)
+{
+    m_objMutex.Lock(kReportModule, __LINE__);
+    VXMutexManager guard(m_objMutex);
+    SNS_DBG("p_nKey(%d)\n", p_nKey);
+    const u32 nKey = static_cast<u32>(p_nKey);
+    u32 nCached = 0;
+    if (getKeyValFromCache(static_cast<u32>(m_nCurScheme), nKey, nCached) >= 0) {
+        p_nVal = static_cast<int>(nCached);
+        return true;
+    }
+    if (listed(kUncachedIrKeys, nKey)) {
+        p_nVal = -1;
+        return true;
+    }
+    const int nRet = doIaCmd(nKey, IA_CMD_OPT_GET, &p_nVal);
+    SNS_CHECK_TEXT(SNS_SUCCESS == nRet, "SNS_SUCCESS == doIaCmd(p_nKey, IA_CMD_OPT_GET, &p_nVal)",
+                   "get key(%d) val from 2a err", p_nKey);
+    return nRet == SNS_SUCCESS;
+}
+
+bool ISensorController::getParameters(const std::string& p_strIds, std::string& p_strOut)
+{
+    std::vector<std::string> vecIds;
+    if (!parseSensorParameter(p_strIds, vecIds)) {
+        std::printf("%s%d getParameters fail p_strIds = %s \n", kReportModule, __LINE__, p_strIds.c_str());
+        std::fflush(stdout);
+        return false;
+    }
+    p_strOut = "";
+    for (const std::string& strId : vecIds) {
+        const int nKey = std::atoi(strId.c_str());
+        int nValue = 0;
+        if (!getParameter(nKey, nValue)) continue;
+        char szPair[32] = {0};
+        std::snprintf(szPair, sizeof(szPair), "(%d,%d)", nKey, nValue);
+        p_strOut += szPair;
+    }
+    std::printf("@@ out_Parameters = %s @@\n", p_strOut.c_str());
+    std::fflush(stdout);
+    return true;
+}
+
+bool ISensorController::parseSensorParameter(const std::string& p_strText, std::vector<std::string>& p_vecOut)
+{
+    const size_t nLen = p_strText.size();
+    // "(" first, ")" last and nowhere before it, something between.
+    if (nLen < 3 || p_strText[0] != '(' || p_strText.find(')') != nLen - 1) return false;
+    StringHandler::split(p_strText.substr(1, nLen - 2), p_vecOut, ",");
+    return !p_vecOut.empty();
+}
+
+int ISensorController::SensorCheck(std::string& p_strText)
+{
+    std::vector<std::string> vecArgs;
+    if (!parseSensorParameter(p_strText, vecArgs) || vecArgs.size() < kSensorCheckArgs) {
+        std::printf("%s%d getParameters fail p_strIds = %s \n", kReportModule, __LINE__, p_strText.c_str());
+        std::fflush(stdout);
+        return SNS_SUCCESS;
+    }
+    ia_sensor_check_st stCheck{};
+    for (size_t i = 0; i < kSensorCheckArgs; ++i) stCheck.arg[i] = std::atoi(vecArgs[i].c_str());
+    const bool bQuery = stCheck.arg[1] == kSensorCheckQuery;
+    const int nRet = ia_ioctrl_v2(m_nCameraID - 1, IA_CMD_SENSOR_CHECK, bQuery ? IA_CMD_OPT_GET : IA_CMD_OPT_SET,
+                                  &stCheck);
+    if (bQuery) {
+        char szResult[16] = {0};
+        std::snprintf(szResult, sizeof(szResult), "%d", static_cast<int>(stCheck.result));
+        p_strText = szResult;
+    }
+    return nRet;
+}
+
+bool ISensorController::getDNMode(int& p_nValue)
+{
+    getParameter(KEY_DN_MODE, p_nValue);
+    return true;
+}
+
+bool ISensorController::getWDRSwitch(int& p_nValue)
+{
+    return getParameter(KEY_WDR_MODE, p_nValue);
+}
+
+bool ISensorController::getHLCSwitch(int& p_nValue)
+{
+    return getParameter(KEY_HLC_SWITCH, p_nValue);
+}
+
+bool ISensorController::getBLCSwitch(int& p_nValue)
+{
+    return getParameter(KEY_BLC_SWITCH, p_nValue);
+}
+
+bool ISensorController::getDefogSwitch(int& p_nValue)
+{
+    return getParameter(KEY_DEFLG_SWITCH, p_nValue);
+}
+
+bool ISensorController::getWDRStrength(int& p_nValue)
+{
+    return getParameter(KEY_WDR_STRG, p_nValue);
+}
+
+bool ISensorController::getHLCStrength(int& p_nValue)
+{
+    return getParameter(KEY_HLC_STRG, p_nValue);
+}
+
+bool ISensorController::getBLCStrength(int& p_nValue)
+{
+    return getParameter(KEY_BLC_STRG, p_nValue);
+}
+
+bool ISensorController::getDefogStrength(int& p_nValue)
+{
+    return getParameter(KEY_DEFLG_STRG, p_nValue);
+}
+
+bool ISensorController::get2DSwitch(int& p_nValue)
+{
+    return getParameter(KEY_2D_NR_SWITCH, p_nValue);
+}
+
+bool ISensorController::get3DSwitch(int& p_nValue)
+{
+    return getParameter(KEY_3D_NR_SWITCH, p_nValue);
+}
+
+bool ISensorController::get2DMode(int& p_nValue)
+{
+    return getParameter(KEY_2D_NR_MODE, p_nValue);
+}
+
+bool ISensorController::get3DMode(int& p_nValue)
+{
+    return getParameter(KEY_3D_NR_MODE, p_nValue);
+}
+
+bool ISensorController::get2DAutoMaxStrength(int& p_nValue)
+{
+    return getParameter(KEY_2D_NR_STRG_A, p_nValue);
+}
+
+bool ISensorController::get3DAutoMaxStrength(int& p_nValue)
+{
+    return getParameter(KEY_3D_NR_STRG_A, p_nValue);
+}
+
+bool ISensorController::get2DManualMaxStrength(int& p_nValue)
+{
+    return getParameter(KEY_2D_NR_STRG_M, p_nValue);
+}
+
+bool ISensorController::get3DManualMaxStrength(int& p_nValue)
+{
+    return getParameter(KEY_3D_NR_STRG_M, p_nValue);
+}
+
+bool ISensorController::getBeaway(int& p_nValue)
+{
+    return getParameter(KEY_BEAWAY, p_nValue);
+}
+
+bool ISensorController::getMirrorValue(int& p_nValue)
+{
+    return getParameter(KEY_MIRROR, p_nValue);
+}
+
+bool ISensorController::getSensorParamRange(int p_nCmd, int& p_nDefault, std::string& p_strRange)
+{
+    char szNumber[64] = {0};
+    ia_dynamic_params_attr_st stDynamicParam{};
+    ia_dynamic_cmd_list_st dnaCmdList{};
+    const int nListRet = ia_ioctrl_v2(m_nCameraID - 1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &dnaCmdList);
+    SNS_CHECK_TEXT(SNS_SUCCESS == nListRet,
+                   "SNS_SUCCESS == ia_ioctrl_v2(m_nCameraID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
+                   "(void*)(&dnaCmdList))",
+                   "");
+    if (nListRet != SNS_SUCCESS) dnaCmdList = ia_dynamic_cmd_list_st{};
+
+    bool bQualifies = false;
+    const int nCmdCount = boundedCount(dnaCmdList.cmd_cnt, IA_DYNAMIC_CMDS_MAX);
+    for (int i = 0; i < nCmdCount && !bQualifies; ++i) {
+        bQualifies = dnaCmdList.cmd_list[i] == p_nCmd && listed(kRangedCommands, p_nCmd);
+    }
+    if (!bQualifies) return false;
+
+    const int nRangeRet = doIaCmd(static_cast<u32>(p_nCmd), IA_CMD_OPT_GET_PARAM_RNAGE, &stDynamicParam);
+    SNS_CHECK_TEXT(SNS_SUCCESS == nRangeRet,
+                   "SNS_SUCCESS == doIaCmd(p_nCmd, IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&stDynamicParam))", "");
+    // Only a list of items is handed out.
+    if (stDynamicParam.kind != 0) return true;
+
+    p_nDefault = stDynamicParam.default_val;
+    const int nItems = boundedCount(stDynamicParam.items_cnt, IA_DYNAMIC_ITEMS_MAX);
+    for (int i = 0; i < nItems; ++i) {
+        std::snprintf(szNumber, sizeof(szNumber), "%d", static_cast<int>(stDynamicParam.item[i]));
+        p_strRange += szNumber;
+        if (i + 1 < nItems) p_strRange += " ";
+    }
+    std::printf("cmd=%d DefaltParam=%d strParamRange=%s\n", p_nCmd, p_nDefault, p_strRange.c_str());
+    std::fflush(stdout);
+    return true;
+}

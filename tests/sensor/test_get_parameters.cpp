@@ -1,0 +1,102 @@
+// Reading parameters, the sensor check and the published value ranges.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ControllerRig.h"
+#include "SensorKeys.h"
+#include "isp_sim.h"
+
+namespace {
+
+class GetParametersTest : public ::testing::Test {
+protected:
+    void SetUp() override { isp_sim::clearTrace(); }
+
+    ControllerRig rig;
+    ControllerProbe& c = rig.start(1);
+};
+
+} // namespace
+
+TEST_F(GetParametersTest, CacheThenInfraredDefaultThenIsp)
+{
+    int nValue = 64;
+    EXPECT_TRUE(c.setBLCStrength(nValue));
+    nValue = 0;
+    EXPECT_TRUE(c.getBLCStrength(nValue));
+    EXPECT_EQ(64, nValue);
+    for (u32 i = 0; i < c.m_nKeyValSum; ++i) {
+        if (c.m_ppUserKeyVal[0][i].key == KEY_IR_MODE) c.m_ppUserKeyVal[0][i].key = KEY_EMPTY1;
+    }
+    isp_sim::clearTrace();
+    EXPECT_TRUE(c.getParameter(KEY_IR_MODE, nValue));
+    EXPECT_EQ(-1, nValue);
+    EXPECT_TRUE(isp_sim::trace().empty());
+    isp_sim::setValue(0, 153, 1);
+    EXPECT_TRUE(c.getParameter(153, nValue));
+    EXPECT_EQ(1, nValue);
+
+    isp_sim::failCommand(999);
+    std::string strOut = "old";
+    EXPECT_TRUE(c.getParameters("(144,999)", strOut));
+    EXPECT_EQ("(144,0)", strOut);
+    EXPECT_EQ(1u, isp_sim::countCalls(999, IA_CMD_OPT_GET));
+    EXPECT_FALSE(c.getParameters("144,999", strOut));
+    EXPECT_EQ("(144,0)", strOut);
+}
+
+TEST_F(GetParametersTest, ArgumentTextAndSensorCheck)
+{
+    std::vector<std::string> out;
+    for (const char* bad : {"", "()", "1,2", "(1,2", "(1)2", "(1))"}) {
+        EXPECT_FALSE(c.parseSensorParameter(bad, out)) << bad;
+    }
+    EXPECT_TRUE(c.parseSensorParameter("(1)", out));
+    EXPECT_EQ(std::vector<std::string>{"1"}, out);
+
+    isp_sim::setSensorCheckResult(42);
+    std::string strText = "(5,2,6)";
+    EXPECT_EQ(0, c.SensorCheck(strText));
+    EXPECT_EQ("42", strText);
+    ASSERT_EQ(1u, isp_sim::countCalls(2816, IA_CMD_OPT_GET));
+    EXPECT_EQ(6, isp_sim::calls(2816)[0].record.at(2));
+    strText = "(5,3,6)";
+    isp_sim::failCommand(2816, IA_CMD_OPT_SET);
+    EXPECT_NE(0, c.SensorCheck(strText));
+    EXPECT_EQ("(5,3,6)", strText);
+    strText = "(5,2)";
+    EXPECT_EQ(0, c.SensorCheck(strText));
+    EXPECT_EQ(2u, isp_sim::countCalls(2816));
+}
+
+TEST_F(GetParametersTest, ParameterRanges)
+{
+    isp_sim::setDynamicCommands({52, 49, 82, 1537});
+    isp_sim::DynamicRange stRange;
+    stRange.defaultValue = 2;
+    stRange.items = {1, 2, 4};
+    isp_sim::setRange(49, stRange);
+    isp_sim::setRange(52, stRange);
+    int nDefault = -1;
+    std::string strRange = "x:";
+    EXPECT_FALSE(c.getSensorParamRange(52, nDefault, strRange));
+    EXPECT_FALSE(c.getSensorParamRange(50, nDefault, strRange)); // ranged, but not published
+    EXPECT_TRUE(c.getSensorParamRange(49, nDefault, strRange));
+    EXPECT_EQ(2, nDefault);
+    EXPECT_EQ("x:1 2 4", strRange);
+
+    stRange.kind = 1;
+    isp_sim::setRange(82, stRange);
+    nDefault = -1;
+    EXPECT_TRUE(c.getSensorParamRange(82, nDefault, strRange));
+    EXPECT_EQ(-1, nDefault);
+    EXPECT_EQ("x:1 2 4", strRange);
+
+    c.m_objZoomFocusParam.setLockZoomFocusEnable(true);
+    EXPECT_TRUE(c.getSensorParamRange(1537, nDefault, strRange));
+    EXPECT_EQ(0u, isp_sim::countCalls(1537));
+    EXPECT_EQ(0, nDefault);
+    EXPECT_EQ("x:1 2 4", strRange);
+}
