@@ -41,6 +41,12 @@ const u32 kStartHour = 1, kStartMin = 2, kEndHour = 3, kEndMin = 4;
 
 int ISensorController::paramCheck()
 {
+    // A set too short to hold a window (a style without items) has none to
+    // refuse; nothing is read past it.
+    if (m_ppUserKeyVal == nullptr || static_cast<u32>(m_nCurScheme) > m_stSysConf.nSchemeSum ||
+        m_nKeyValSum <= kEndMin) {
+        return kWindowValid;
+    }
     const KeyVal* set = m_ppUserKeyVal[m_nCurScheme];
     const u32 start = set[kStartHour].value * 100 + set[kStartMin].value;
     const u32 end = set[kEndHour].value * 100 + set[kEndMin].value;
