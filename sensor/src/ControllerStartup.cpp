@@ -176,19 +176,23 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
     m_bShowLDCFlag = 0;
     setshowBeawayFalg(true);
 
-    std::vector<AVStreamParam> streams;
-    m_pVideoStreamModule->getAVStreamParams(streams);
-    for (const AVStreamParam& stream : streams) {
-        if (isBeawayLimitedModel(machineInfo.getHardwareModel()) &&
-            stream.getVideoEncoderType() == kBeawayEncoderType && stream.getVideoHeight() <= kBeawayMaxHeight) {
-            setshowBeawayFalg(false);
+    // The host must set a video module before init; without one the display
+    // flags keep their defaults rather than the process crashing.
+    if (m_pVideoStreamModule != nullptr) {
+        std::vector<AVStreamParam> streams;
+        m_pVideoStreamModule->getAVStreamParams(streams);
+        for (const AVStreamParam& stream : streams) {
+            if (isBeawayLimitedModel(machineInfo.getHardwareModel()) &&
+                stream.getVideoEncoderType() == kBeawayEncoderType && stream.getVideoHeight() <= kBeawayMaxHeight) {
+                setshowBeawayFalg(false);
+            }
         }
-    }
 
-    LimitedFramesWDRModeParam wdrMode;
-    m_pVideoStreamModule->getLimitedFramesWDRModeParam(m_nCameraID, wdrMode);
-    if (wdrMode.getLimitFramesModeId() == 0 && wdrMode.getLimitWdr() == 1) m_bShowWDRFalg = 0;
-    if (wdrMode.getLDCSupport() != 0 && wdrMode.getLDCSwitch() != 0) m_bShowLDCFlag = 1;
+        LimitedFramesWDRModeParam wdrMode;
+        m_pVideoStreamModule->getLimitedFramesWDRModeParam(m_nCameraID, wdrMode);
+        if (wdrMode.getLimitFramesModeId() == 0 && wdrMode.getLimitWdr() == 1) m_bShowWDRFalg = 0;
+        if (wdrMode.getLDCSupport() != 0 && wdrMode.getLDCSwitch() != 0) m_bShowLDCFlag = 1;
+    }
 
     setFlag(FLAG_INITIALISED);
     clearFlag(FLAG_INITIALISING);
