@@ -10,6 +10,11 @@
 #include "VXFile.h"
 #include "VXLogger.h"
 
+// glibc declares this only while NDEBUG is unset; the abort switch of the
+// sign file needs it in every build.
+extern "C" void __assert_fail(const char* assertion, const char* file, unsigned int line,
+                              const char* function) noexcept __attribute__((noreturn));
+
 std::atomic<int> g_nDebugLevel{1};
 std::atomic<bool> g_bEnAssert{false};
 
