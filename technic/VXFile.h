@@ -34,6 +34,19 @@ public:
     int ReadLines(std::vector<std::string>& lines);
     void close();
 
+    // For saves that must survive a power cut: write a temporary beside the
+    // target, sync() it, close, rename() it over the target, then
+    // syncFolder() so the new name is on the medium too. Each returns true
+    // on success; names are device paths.
+
+    // Pushes the open file's buffered data to the medium (fflush + fsync).
+    bool sync();
+    // Replaces `to` with `from` in one step (both in the same folder).
+    static bool rename(const char* from, const char* to);
+    // Makes a folder's entries (a rename, a new file) durable.
+    static bool syncFolder(const char* path);
+    static bool remove(const char* name);
+
 private:
     FILE* m_pFile = nullptr;
 };

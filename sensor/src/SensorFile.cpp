@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <string>
 
 #include "SensorReport.h"
 #include "VXFile.h"
@@ -26,6 +28,53 @@ const char* printable(const char* text)
 unsigned int low32(INT64 count)
 {
     return static_cast<unsigned int>(static_cast<uint64_t>(count));
+}
+
+// A save goes to "<target>.tmp" beside the target, is synced to the medium
+// and renamed over the target in one step, so a power cut leaves the old file
+// or the new one, never a torn one. A ".tmp" left by a cut is truncated by the
+// next save of its target and renamed away; readers never open it.
+const char kTempSuffix[] = ".tmp";
+
+// Two saves of one target would share its temporary.
+std::mutex g_saveMutex;
+
+struct SaveOutcome {
+    bool opened = false;
+    // The write's count, or 0 when the temporary could not replace the target.
+    unsigned int nSize = 0;
+};
+
+std::string folderOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Writes length bytes as the new content of target; on any failure the
+// target keeps its old content and the temporary is gone.
+SaveOutcome replaceFile(const char* target, const char* data, INT64 length)
+{
+    SaveOutcome outcome;
+    if (target == nullptr) return outcome;
+    const std::string folder = folderOf(target);
+    const std::string temp = std::string(target) + kTempSuffix;
+    std::lock_guard<std::mutex> lock(g_saveMutex);
+    VXFile file;
+    outcome.opened = file.open(temp.c_str(), kModeRewrite);
+    if (outcome.opened && length >= 0 && data != nullptr) outcome.nSize = file.write(data, low32(length));
+    const bool whole = outcome.opened && static_cast<INT64>(outcome.nSize) == length;
+    const bool synced = whole && file.sync();
+    file.close();
+    if (!synced || !VXFile::rename(temp.c_str(), target)) {
+        VXFile::remove(temp.c_str());
+        if (whole) outcome.nSize = 0;
+        return outcome;
+    }
+    // The new content is in place; should the folder sync fail, a cut can
+    // at worst bring back the old name, still a whole file.
+    VXFile::syncFolder(folder.c_str());
+    return outcome;
 }
 
 // Finds the value text of a "(name=value)" group: the text between the first
@@ -69,13 +118,12 @@ int loadFromFile(const char* file_name, char* data, INT64 file_len)
 
 int saveToFile(char* file_name, char* data, INT64 file_len)
 {
-    VXFile file;
-    SNS_CHECK_TEXT(file.open(file_name, kModeRewrite), "file.open(file_name, VXFile::modeWrite | VXFile::modeTruncate)",
-                   "file_name(%s)\n", printable(file_name));
-    const int nSize = (file_len < 0 || data == nullptr) ? 0 : static_cast<int>(file.write(data, low32(file_len)));
+    const SaveOutcome save = replaceFile(file_name, data, file_len);
+    SNS_CHECK_TEXT(save.opened, "file.open(file_name, VXFile::modeWrite | VXFile::modeTruncate)", "file_name(%s)\n",
+                   printable(file_name));
+    const int nSize = static_cast<int>(save.nSize);
     SNS_CHECK_TEXT(static_cast<INT64>(nSize) == file_len, "file_len == (nSize=file.write(data, file_len))",
                    "file_len(%d)\n", static_cast<int>(file_len));
-    file.close();
     return nSize;
 }
 
@@ -94,15 +142,14 @@ int keyValFromFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValNum)
 
 int keyValToFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValSum)
 {
-    VXFile file;
-    SNS_CHECK_TEXT(file.open(file_name, kModeRewrite), "file.open(file_name, VXFile::modeWrite | VXFile::modeTruncate)",
-                   "file_name(%s)\n", printable(file_name));
     const INT64 expected = static_cast<INT64>(sizeof(KeyVal)) * p_nKeyValSum;
-    const unsigned int nSize = file.write(reinterpret_cast<const char*>(p_pKeyVal), low32(expected));
+    const SaveOutcome save = replaceFile(file_name, reinterpret_cast<const char*>(p_pKeyVal), expected);
+    SNS_CHECK_TEXT(save.opened, "file.open(file_name, VXFile::modeWrite | VXFile::modeTruncate)", "file_name(%s)\n",
+                   printable(file_name));
+    const unsigned int nSize = save.nSize;
     SNS_CHECK_TEXT(static_cast<INT64>(nSize) == expected, "nSize == sizeof(KeyVal)*p_nKeyValSum",
                    "nSize(%d) sizeof(KeyVal) = %d, p_nKeyValNum(%d)\n", static_cast<int>(nSize),
                    static_cast<int>(sizeof(KeyVal)), static_cast<int>(p_nKeyValSum));
-    file.close();
     return SNS_SUCCESS;
 }
 

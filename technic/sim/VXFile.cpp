@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "DevicePath.h"
+#include "SimPower.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ bool VXFile::open(const char* name, unsigned char mode)
 {
     close();
     OpenFlags how{};
-    if (name == nullptr || !flagsForMode(mode, how)) return false;
+    if (name == nullptr || !flagsForMode(mode, how) || technic_sim::powerCut()) return false;
     const int fd = ::open(technic::devicePath(name).c_str(), how.flags | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     m_pFile = fdopen(fd, how.streamMode);
@@ -54,19 +55,24 @@ bool VXFile::open(const char* name, unsigned char mode)
 
 unsigned int VXFile::read(char* buf, unsigned int len)
 {
-    if (m_pFile == nullptr || buf == nullptr) return 0;
+    if (m_pFile == nullptr || buf == nullptr || technic_sim::powerCut()) return 0;
     return static_cast<unsigned int>(fread(buf, 1, len, m_pFile));
 }
 
 unsigned int VXFile::write(const char* buf, unsigned int len)
 {
-    if (m_pFile == nullptr || buf == nullptr) return 0;
-    return static_cast<unsigned int>(fwrite(buf, 1, len, m_pFile));
+    if (m_pFile == nullptr || buf == nullptr || technic_sim::powerCut()) return 0;
+    const auto passed = static_cast<size_t>(technic_sim::powerForWrite(len));
+    const size_t written = fwrite(buf, 1, passed, m_pFile);
+    // Power went off in this write: what got through is on the disk and the
+    // buffer is empty, so closing afterwards writes nothing more.
+    if (passed < len) fflush(m_pFile);
+    return static_cast<unsigned int>(written);
 }
 
 int64_t VXFile::getLength()
 {
-    if (m_pFile == nullptr) return 0;
+    if (m_pFile == nullptr || technic_sim::powerCut()) return 0;
     fflush(m_pFile); // buffered writes count too
     struct stat info {};
     if (fstat(fileno(m_pFile), &info) != 0) return 0;
@@ -102,4 +108,32 @@ void VXFile::close()
 {
     if (m_pFile != nullptr) fclose(m_pFile);
     m_pFile = nullptr;
+}
+
+bool VXFile::sync()
+{
+    if (m_pFile == nullptr || technic_sim::powerCut()) return false;
+    return fflush(m_pFile) == 0 && fsync(fileno(m_pFile)) == 0;
+}
+
+bool VXFile::rename(const char* from, const char* to)
+{
+    if (from == nullptr || to == nullptr || !technic_sim::powerForRename()) return false;
+    return ::rename(technic::devicePath(from).c_str(), technic::devicePath(to).c_str()) == 0;
+}
+
+bool VXFile::syncFolder(const char* path)
+{
+    if (path == nullptr || technic_sim::powerCut()) return false;
+    const int fd = ::open(technic::devicePath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+bool VXFile::remove(const char* name)
+{
+    if (name == nullptr || technic_sim::powerCut()) return false;
+    return ::unlink(technic::devicePath(name).c_str()) == 0;
 }
