@@ -98,6 +98,7 @@ ControllerProbe& ControllerRig::start(int channel, const ModuleConfigure& config
 {
     ControllerProbe& controller = construct(channel);
     runWithClock([&controller, &config] { controller.init(config); });
+    settle();
     return controller;
 }
 
@@ -129,6 +130,17 @@ int ControllerRig::runningThreads() const
         if (entry.second->threadRunning()) ++running;
     }
     return running;
+}
+
+void ControllerRig::settle() const
+{
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    long entries = -1;
+    while (entries != technic_sim::waitEntries() || technic_sim::blockedWaiters() < runningThreads()) {
+        if (std::chrono::steady_clock::now() > giveUp) return;
+        entries = technic_sim::waitEntries();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 void ControllerRig::passes(int n)

@@ -117,6 +117,10 @@ public:
     static void runWithClock(const std::function<void()>& fn);
     // Lets every running sensor thread make n passes.
     void passes(int n);
+    // Returns once every running sensor thread is blocked in its wait and
+    // no wait has begun for a moment, so the next pass starts from a known
+    // point.
+    void settle() const;
     int runningThreads() const;
 
 private:

@@ -1,0 +1,191 @@
+// Schemes: the schedule test, switching between parameter sets, the host's
+// scheme operations and the automatic selection of each thread pass.
+#include <cstring>
+
+#include "ISensorController.h"
+#include "SensorKeys.h"
+#include "SensorReport.h"
+#include "VXMutex.h"
+#include "VexloTime.h"
+
+static const char* const kReportModule = "ISensorController";
+
+namespace {
+
+// A set holds the scheme mode at position 0 and its window right behind it.
+constexpr u32 kPosStartHour = 1;
+constexpr u32 kPosStartMin = 2;
+constexpr u32 kPosEndHour = 3;
+constexpr u32 kPosEndMin = 4;
+constexpr u32 kWindowRecords = 5;
+
+constexpr int kSchemeDay = 0;
+constexpr int kSchemeNight = 1;
+
+// Scheme 0 by day, scheme 1 by night; which ISP state means day is the ISP's.
+int dayNightScheme(ISensorController& self)
+{
+    int nState = 0;
+    self.getDNState(nState);
+    return nState == 0 ? kSchemeDay : kSchemeNight;
+}
+
+} // namespace
+
+int ISensorController::judgeCurScheme(int& nScheme, int& nSchedule)
+{
+    const VexloTime objNow = VXDeviceTime::getCurrentTime();
+    const u32 nNow = static_cast<u32>(objNow.getHour()) * 100 + objNow.getMinute();
+
+    nSchedule = 0;
+    if (m_ppUserKeyVal != nullptr && m_nKeyValSum >= kWindowRecords) {
+        for (u32 i = 0; i < m_stSysConf.nSchemeSum; ++i) {
+            const KeyVal* pSet = m_ppUserKeyVal[i];
+            const u32 nStart = pSet[kPosStartHour].value * 100 + pSet[kPosStartMin].value;
+            const u32 nEnd = pSet[kPosEndHour].value * 100 + pSet[kPosEndMin].value;
+            if (nStart <= nNow && nNow < nEnd) {
+                nScheme = static_cast<int>(i);
+                nSchedule = 1;
+                return SNS_SUCCESS;
+            }
+        }
+    }
+    nScheme = 0;
+    nSchedule = 0;
+    return SNS_SUCCESS;
+}
+
+int ISensorController::switch_to(int nScheme, bool bFull)
+{
+    // Only the factory set lies beyond the user schemes; nothing may be read past it.
+    const bool bValid = m_ppUserKeyVal != nullptr && nScheme >= 0 && static_cast<u32>(nScheme) <= m_stSysConf.nSchemeSum;
+    SNS_CHECK_TEXT(bValid, "nScheme >= 0 && (u32)nScheme <= m_stSysConf.nSchemeSum", "nScheme(%d)\n", nScheme);
+    if (!bValid) return 0;
+
+    setFlag(FLAG_SWITCHING);
+    m_nLastScheme = m_nCurScheme.load();
+    m_nCurScheme = nScheme;
+    if (!bFull) {
+        // While switching, the skip test compares with the previous scheme,
+        // so only the keys that differ reach the ISP.
+        SNS_CHECK_TEXT(SNS_SUCCESS == setParameters(m_ppUserKeyVal[nScheme], m_nKeyValSum, true),
+                       "SNS_SUCCESS == setParameters(m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum, true)",
+                       "m_nCurScheme(%d) m_nKeyValSum(%d)\n", m_nCurScheme.load(), static_cast<int>(m_nKeyValSum));
+    } else {
+        setParameters(m_ppUserKeyVal[nScheme], m_nKeyValSum, false);
+    }
+    clearFlag(FLAG_SWITCHING);
+    return 0;
+}
+
+// A licence-plate camera leaving its schedule window: the day/night scheme is
+// applied in full, but with the day/night mode held at 0 in what is sent.
+int ISensorController::LPR_switch_to(int nScheme)
+{
+    const bool bValid = m_ppUserKeyVal != nullptr && m_pstKeyValWork != nullptr && nScheme >= 0 &&
+                        static_cast<u32>(nScheme) <= m_stSysConf.nSchemeSum;
+    SNS_CHECK_TEXT(bValid, "nScheme >= 0 && (u32)nScheme <= m_stSysConf.nSchemeSum", "nScheme(%d)\n", nScheme);
+    if (!bValid) return 0;
+
+    setFlag(FLAG_SWITCHING);
+    m_nLastScheme = m_nCurScheme.load();
+    m_nCurScheme = nScheme;
+    std::memcpy(m_pstKeyValWork, m_ppUserKeyVal[nScheme], sizeof(KeyVal) * m_nKeyValSum);
+    for (u32 i = 0; i < m_nKeyValSum; ++i) {
+        if (m_pstKeyValWork[i].key == KEY_DN_MODE) {
+            m_pstKeyValWork[i].value = 0;
+            break;
+        }
+    }
+    setParameters(m_pstKeyValWork, m_nKeyValSum, false);
+    clearFlag(FLAG_SWITCHING);
+    return 0;
+}
+
+void ISensorController::waitWhileBusy()
+{
+    while (isBusy()) {
+        VexloTime::wait(VexloTime(0, 500000));
+    }
+}
+
+bool ISensorController::setParamScheme(int p_nScheme)
+{
+    m_objMutex.Lock(kReportModule, __LINE__);
+    VXMutexManager objGuard(m_objMutex);
+
+    const bool bValid = p_nScheme >= 0 && static_cast<u32>(p_nScheme) <= m_stSysConf.nSchemeSum;
+    SNS_CHECK_TEXT(bValid, "p_nScheme >= 0 && (u32)p_nScheme <= m_stSysConf.nSchemeSum", "p_nScheme(%d)\n",
+                   p_nScheme);
+    if (!bValid) return false;
+
+    waitWhileBusy();
+    return switch_to(p_nScheme, false) == 0;
+}
+
+bool ISensorController::getParamScheme(int& p_nScheme)
+{
+    m_objMutex.Lock(kReportModule, __LINE__);
+    VXMutexManager objGuard(m_objMutex);
+    p_nScheme = m_nCurScheme;
+    return true;
+}
+
+bool ISensorController::setParamMode(int p_nMode)
+{
+    m_objMutex.Lock(kReportModule, __LINE__);
+    VXMutexManager objGuard(m_objMutex);
+
+    SNS_CHECK_TEXT(0 == p_nMode || 1 == p_nMode, "0 == p_nMode || 1 == p_nMode", "p_nMode(%d)\n", p_nMode);
+    waitWhileBusy();
+    m_nParamMode = p_nMode;
+    return true;
+}
+
+bool ISensorController::getParamMode(int& p_nMode)
+{
+    m_objMutex.Lock(kReportModule, __LINE__);
+    VXMutexManager objGuard(m_objMutex);
+    p_nMode = m_nParamMode;
+    return true;
+}
+
+// Runs on the sensor thread without the lock: a busy controller is left alone.
+void ISensorController::selectScheme()
+{
+    if (m_nParamMode == 0) return;
+
+    if (m_bDNScheme) {
+        const int nTarget = dayNightScheme(*this);
+        if (nTarget == m_nCurScheme || isBusy()) return;
+        switch_to(nTarget, false);
+        return;
+    }
+    if (!m_bTimeScheme) return;
+
+    int nScheme = 0;
+    int nSchedule = 0;
+    judgeCurScheme(nScheme, nSchedule);
+
+    if (!m_bLPRDevice) {
+        if (nScheme == m_nCurScheme || isBusy()) return;
+        switch_to(nScheme, false);
+        return;
+    }
+
+    const u32 nThisSchedule = static_cast<u32>(nSchedule);
+    if (nSchedule == 1) {
+        if (nThisSchedule == m_nLastSchedule && nScheme == m_nCurScheme) return;
+        if (isBusy()) return;
+        // Entering a window applies the scheme in full.
+        switch_to(nScheme, nThisSchedule != m_nLastSchedule);
+        m_nLastSchedule = nThisSchedule;
+        return;
+    }
+
+    const int nTarget = dayNightScheme(*this);
+    if (m_nLastSchedule == 0 && nTarget == m_nCurScheme) return;
+    if (isBusy()) return;
+    LPR_switch_to(nTarget);
+    m_nLastSchedule = 0;
+}

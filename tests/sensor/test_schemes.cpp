@@ -1,0 +1,191 @@
+// Scheme switching by hand, by the daily schedule and by the day/night state,
+// watched on the simulated ISP: every scheme s carries brightness 60 + s.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "ControllerRig.h"
+#include "SensorKeys.h"
+#include "isp_sim.h"
+
+namespace {
+
+constexpr int kIsp = 0;
+
+void setWindow(ControllerProbe& camera, u32 scheme, u32 startHour, u32 endHour, u32 endMin = 0)
+{
+    const u32 values[] = {startHour, 0, endHour, endMin};
+    for (u32 i = 0; i < 4; ++i) camera.setKeyValToCache(scheme, KEY_SCHEME_START_HOUR + i, values[i], false);
+}
+
+
+// Marks the schemes and puts the thread in the given scheme mode; scheme 0,
+// current after start, gets its mark applied.
+ControllerProbe& startMarked(ControllerRig& rig, int schemeMode)
+{
+    ControllerProbe& camera = rig.start(1);
+    EXPECT_EQ(0, camera.m_nCurScheme);
+    camera.setParameter(KEY_BRIGHTNESS, 60, true);
+    for (u32 s = 0; s < camera.schemeCount(); ++s) {
+        camera.setKeyValToCache(s, KEY_BRIGHTNESS, 60 + s, false);
+        setWindow(camera, s, 0, 0);
+    }
+    camera.setParameter(KEY_SCHEME_MODE, schemeMode, true);
+    rig.settle();
+    return camera;
+}
+
+int appliedScheme()
+{
+    return isp_sim::value(kIsp, KEY_BRIGHTNESS) - 60;
+}
+
+size_t setCalls()
+{
+    size_t n = 0;
+    for (const isp_sim::IspCall& call : isp_sim::trace()) n += call.option == IA_CMD_OPT_SET;
+    return n;
+}
+
+} // namespace
+
+TEST(Schemes, SwitchSendsOnlyTheDifferencesUnlessFull)
+{
+    ControllerRig rig;
+    ControllerProbe& camera = startMarked(rig, 0);
+    camera.setKeyValToCache(1, KEY_BRIGHTNESS, 60, false);
+    isp_sim::clearTrace();
+    EXPECT_TRUE(camera.setParamScheme(1));
+    EXPECT_EQ(0u, setCalls()) << "identical schemes";
+
+    camera.setKeyValToCache(0, KEY_BRIGHTNESS, 71, false);
+    isp_sim::clearTrace();
+    EXPECT_TRUE(camera.setParamScheme(0));
+    ASSERT_EQ(1u, setCalls());
+    EXPECT_EQ(71, isp_sim::value(kIsp, KEY_BRIGHTNESS));
+
+    isp_sim::clearTrace();
+    EXPECT_EQ(0, camera.switch_to(1, true));
+    EXPECT_EQ(1u, isp_sim::countCalls(KEY_MAX_SHUTTER, IA_CMD_OPT_SET));
+    EXPECT_GT(setCalls(), 20u);
+}
+
+TEST(Schemes, ScheduleWindowsIncludeStartAndExcludeEnd)
+{
+    ControllerRig rig;
+    ControllerProbe& camera = startMarked(rig, 0);
+    setWindow(camera, 1, 8, 12);
+    setWindow(camera, 2, 10, 14, 30);
+    setWindow(camera, 3, 22, 6);
+    // {hour, minute, scheme, schedule}
+    const int cases[][4] = {{7, 59, 0, 0}, {8, 0, 1, 1},   {11, 59, 1, 1}, {12, 0, 2, 1},
+                            {14, 29, 2, 1}, {14, 30, 0, 0}, {23, 0, 0, 0},  {3, 0, 0, 0}};
+    for (const auto& c : cases) {
+        technic_sim::setLocalTime(c[0], c[1], 0);
+        int scheme = -1, schedule = -1;
+        EXPECT_EQ(SNS_SUCCESS, camera.judgeCurScheme(scheme, schedule));
+        EXPECT_EQ(c[2], scheme) << c[0] << ":" << c[1];
+        EXPECT_EQ(c[3], schedule) << c[0] << ":" << c[1];
+    }
+}
+
+TEST(Schemes, TimeModeFollowsAWholeDay)
+{
+    ControllerRig rig;
+    ControllerProbe& camera = startMarked(rig, 1);
+    setWindow(camera, 1, 6, 18);
+    setWindow(camera, 2, 18, 22);
+    for (int m : {0, 359, 360, 600, 1079, 1080, 1200, 1319, 1320, 1439, 30}) {
+        technic_sim::setLocalTime(m / 60, m % 60, 0);
+        rig.passes(1);
+        const int expected = m >= 360 && m < 1080 ? 1 : (m >= 1080 && m < 1320 ? 2 : 0);
+        EXPECT_EQ(expected, camera.m_nCurScheme) << m / 60 << ":" << m % 60;
+        EXPECT_EQ(expected, appliedScheme()) << m / 60 << ":" << m % 60;
+    }
+}
+
+TEST(Schemes, DayNightModeFollowsTheIspUnlessBusyOrManual)
+{
+    ControllerRig rig;
+    ControllerProbe& camera = startMarked(rig, 2);
+    EXPECT_EQ(2u, camera.cached(3, KEY_SCHEME_MODE));
+    isp_sim::setValue(kIsp, IA_CMD_DAY_NIGHT_STATE, 1);
+    rig.passes(1);
+    EXPECT_EQ(1, appliedScheme());
+
+    isp_sim::setValue(kIsp, IA_CMD_DAY_NIGHT_STATE, 0);
+    camera.setFlag(ControllerProbe::FLAG_RESTORING);
+    rig.passes(2);
+    EXPECT_EQ(1, camera.m_nCurScheme) << "a busy controller is left alone";
+    camera.clearFlag(ControllerProbe::FLAG_RESTORING);
+    rig.passes(1);
+    EXPECT_EQ(0, appliedScheme());
+
+    EXPECT_TRUE(camera.setParamMode(0));
+    isp_sim::setValue(kIsp, IA_CMD_DAY_NIGHT_STATE, 1);
+    rig.passes(2);
+    EXPECT_EQ(0, camera.m_nCurScheme) << "manual mode";
+}
+
+TEST(Schemes, HostSwitchWaitsWhileBusyAndRejectsBadIndexes)
+{
+    ControllerRig rig;
+    ControllerProbe& camera = startMarked(rig, 0);
+    camera.setFlag(ControllerProbe::FLAG_RESTORING);
+    const std::int64_t began = technic_sim::simulatedNowMicroseconds();
+    std::atomic<bool> returned{false};
+    std::atomic<int> schemeWhileBusy{-1};
+    std::thread restoreEnds([&] {
+        while (!returned && technic_sim::simulatedNowMicroseconds() < began + 2000000) std::this_thread::yield();
+        schemeWhileBusy = returned ? -1 : appliedScheme();
+        camera.clearFlag(ControllerProbe::FLAG_RESTORING);
+    });
+    bool switched = false;
+    ControllerRig::runWithClock([&] {
+        switched = camera.setParamScheme(2);
+        returned = true;
+    });
+    restoreEnds.join();
+    EXPECT_TRUE(switched);
+    EXPECT_EQ(0, schemeWhileBusy.load()) << "no switch before the restore ended";
+    EXPECT_EQ(2, appliedScheme());
+
+    const int factory = static_cast<int>(camera.schemeCount());
+    EXPECT_TRUE(camera.setParamScheme(factory));
+    EXPECT_FALSE(camera.setParamScheme(factory + 1));
+    EXPECT_FALSE(camera.setParamScheme(-1));
+    int current = -1;
+    EXPECT_TRUE(camera.getParamScheme(current));
+    EXPECT_EQ(factory, current);
+}
+
+TEST(Schemes, LicencePlateCameraSwitchesFullyAtWindowEdges)
+{
+    ControllerRig rig;
+    ControllerProbe& camera = startMarked(rig, 1);
+    camera.m_bLPRDevice = 1;
+    setWindow(camera, 2, 8, 9);
+    camera.setKeyValToCache(1, KEY_DN_MODE, 1, false);
+    isp_sim::setValue(kIsp, IA_CMD_DAY_NIGHT_STATE, 1);
+
+    technic_sim::setLocalTime(8, 0, 0);
+    isp_sim::clearTrace();
+    rig.passes(1);
+    EXPECT_EQ(2, appliedScheme());
+    EXPECT_EQ(1u, isp_sim::countCalls(KEY_MAX_SHUTTER, IA_CMD_OPT_SET)) << "entering applies in full";
+
+    technic_sim::setLocalTime(9, 0, 0);
+    isp_sim::clearTrace();
+    rig.passes(1);
+    EXPECT_EQ(1, appliedScheme());
+    const std::vector<isp_sim::IspCall> dnMode = isp_sim::calls(KEY_DN_MODE, IA_CMD_OPT_SET);
+    ASSERT_EQ(1u, dnMode.size());
+    EXPECT_EQ(0, dnMode[0].value);
+    EXPECT_EQ(1u, camera.cached(1, KEY_DN_MODE));
+
+    isp_sim::clearTrace();
+    rig.passes(1);
+    EXPECT_EQ(0u, setCalls());
+}

@@ -1,0 +1,123 @@
+// The sensor thread's pass: the deferred field-of-view request (served by
+// camera id 1 from the sample sync_fov.ini, zoom1=28000) and its pace.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "ControllerRig.h"
+#include "SensorKeys.h"
+#include "isp_sim.h"
+
+namespace {
+
+// The request is process-wide: no test may inherit one or leave one behind.
+struct RequestGuard {
+    RequestGuard() { clear(); }
+    ~RequestGuard() { clear(); }
+    static void clear()
+    {
+        ISensorController::m_nPassKeycmd = -1;
+        ISensorController::m_nChanneldDosomething = -1;
+    }
+};
+
+// 1: pending for camera id 1; 0: cleared; -1: anything else.
+int requestState()
+{
+    const int channel = ISensorController::m_nChanneldDosomething.load();
+    const int key = ISensorController::m_nPassKeycmd.load();
+    if (channel == 1 && key == 8104) return 1;
+    return channel == -1 && key == -1 ? 0 : -1;
+}
+
+// Makes one pass on the parked clock; true when it began a wait (it is then
+// let go by moving the clock, so a faulty pass cannot hang the test).
+bool passWaits(ControllerProbe& camera)
+{
+    const long waits = technic_sim::waitEntries();
+    std::thread pass([&camera] { camera.sensorThread(); });
+    const bool waited = technic_sim::waitForWaitEntries(waits + 1, 200);
+    if (waited) technic_sim::advance(1, 0);
+    pass.join();
+    return waited;
+}
+
+
+void postRequest(const ControllerRig& rig, ControllerProbe& camera)
+{
+    rig.settle();
+    ASSERT_EQ(SNS_SUCCESS, camera.setParameter(KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV, 1, false));
+    EXPECT_EQ(1, requestState());
+}
+
+size_t zoomSets()
+{
+    return isp_sim::countCalls(KEY_MZ_POSITION, IA_CMD_OPT_SET);
+}
+
+} // namespace
+
+TEST(SensorThread, RequestFromAnyChannelIsServedOnceByCameraOne)
+{
+    RequestGuard guard;
+    ControllerRig rig;
+    ControllerProbe& visible = rig.start(1);
+    ControllerProbe& thermal = rig.start(2);
+    // Starting camera 2 applied its scheme, key 8104 included: let that be served.
+    rig.settle();
+    rig.passes(1);
+    isp_sim::clearTrace();
+    postRequest(rig, thermal);
+    EXPECT_EQ(0u, zoomSets()) << "deferred to the thread";
+    rig.passes(3);
+    EXPECT_EQ(0, requestState());
+    EXPECT_EQ(1u, zoomSets());
+    EXPECT_EQ(28000, isp_sim::value(0, KEY_MZ_POSITION));
+
+    isp_sim::clearTrace();
+    postRequest(rig, thermal);
+    postRequest(rig, visible);
+    rig.passes(2);
+    EXPECT_EQ(1u, zoomSets()) << "two requests before a pass are one";
+}
+
+TEST(SensorThread, RequestWaitsForeverWithoutCameraOne)
+{
+    RequestGuard guard;
+    ControllerRig rig;
+    ControllerProbe& thermal = rig.start(2);
+    isp_sim::clearTrace();
+    postRequest(rig, thermal);
+    rig.passes(3);
+    EXPECT_EQ(1, requestState());
+    EXPECT_EQ(0u, zoomSets());
+}
+
+TEST(SensorThread, ResettingAndManualPasses)
+{
+    RequestGuard guard;
+    ControllerRig rig;
+    ControllerProbe& camera = rig.start(1);
+    camera.setParameter(KEY_SCHEME_MODE, 2, true);
+    isp_sim::setValue(0, IA_CMD_DAY_NIGHT_STATE, 1);
+    isp_sim::clearTrace();
+    postRequest(rig, camera);
+
+    // The running thread stays parked (the clock does not move): a pass made
+    // here while resetting returns without waiting and selects nothing.
+    camera.setFlag(ControllerProbe::FLAG_RESETTING);
+    EXPECT_FALSE(passWaits(camera));
+    EXPECT_EQ(0, camera.m_nCurScheme);
+    EXPECT_EQ(0, requestState());
+    EXPECT_EQ(1u, zoomSets());
+    camera.clearFlag(ControllerProbe::FLAG_RESETTING);
+
+    // In manual mode a pass only serves the request.
+    camera.setParamMode(0);
+    postRequest(rig, camera);
+    rig.passes(1);
+    EXPECT_EQ(0, requestState());
+    EXPECT_EQ(2u, zoomSets());
+    EXPECT_EQ(0, camera.m_nCurScheme);
+}
