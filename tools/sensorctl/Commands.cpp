@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "Operations.h"
 #include "SensorFile.h"
 #include "SensorKeyVal.h"
 #include "SimClock.h"
@@ -13,6 +14,8 @@
 #include "sensor.h"
 
 namespace {
+
+std::FILE* g_pResults = stdout;
 
 bool fail(CommandContext& context, const std::string& message)
 {
@@ -77,10 +80,10 @@ const char* keyName(ISensorController& controller, u32 key)
 
 bool cmdInfo(CommandContext& context, const std::vector<std::string>&)
 {
-    std::printf("channel\tcamera_id\tthermal\tsensor_type\tstarted\n");
+    std::fprintf(results(), "channel\tcamera_id\tthermal\tsensor_type\tstarted\n");
     for (int channel = 1; channel <= context.session.channelCount(); ++channel) {
         ISensorController& controller = context.session.controller(channel);
-        std::printf("%d\t%d\t%d\t%d\t%d\n", channel, controller.getCameraID(), controller.isThermalChannel() ? 1 : 0,
+        std::fprintf(results(), "%d\t%d\t%d\t%d\t%d\n", channel, controller.getCameraID(), controller.isThermalChannel() ? 1 : 0,
                     controller.getSensorType(), controller.getSensorStatus() ? 1 : 0);
     }
     return true;
@@ -90,7 +93,7 @@ bool cmdNotify(CommandContext& context, const std::vector<std::string>& args)
 {
     int key = 0, value = 0;
     if (!intArg(context, args[0], key) || !intArg(context, args[1], value)) return false;
-    std::printf("%d\n", current(context).notifyToVideo(key, value));
+    std::fprintf(results(), "%d\n", current(context).notifyToVideo(key, value));
     return true;
 }
 
@@ -101,9 +104,9 @@ bool cmdKeys(CommandContext& context, const std::vector<std::string>&)
     u32 rows = 0;
     const keycmd* table = current(context).getKeyCmdMap(rows);
     if (table == nullptr) return fail(context, "the controller has no key table (not started)");
-    std::printf("key\tisp_cmd\tname\thandler\n");
+    std::fprintf(results(), "key\tisp_cmd\tname\thandler\n");
     for (u32 i = 0; i < rows; ++i) {
-        std::printf("%u\t%u\t%s\t%s\n", table[i].nKey, table[i].nIaCmd, table[i].szKeyName,
+        std::fprintf(results(), "%u\t%u\t%s\t%s\n", table[i].nKey, table[i].nIaCmd, table[i].szKeyName,
                     shortHandlerName(table[i].szFuncName));
     }
     return true;
@@ -122,7 +125,7 @@ bool cmdApply(CommandContext& context, const std::vector<std::string>& args)
     }
     if (row.pfnHandler == nullptr) return fail(context, "key " + args[0] + " has no handler: it is never sent");
     const int result = (controller.*row.pfnHandler)(row.nIaCmd, 0, &value);
-    std::printf("%s\t%d\n", shortHandlerName(row.szFuncName), result);
+    std::fprintf(results(), "%s\t%d\n", shortHandlerName(row.szFuncName), result);
     return result == 0 || fail(context, "the handler returned " + std::to_string(result));
 }
 
@@ -134,7 +137,7 @@ bool cmdGet(CommandContext& context, const std::vector<std::string>& args)
         int key = 0, value = 0;
         if (!intArg(context, text, key)) return false;
         if (!current(context).getParameter(key, value)) return fail(context, "reading key " + text + " failed");
-        std::printf("%d\n", value);
+        std::fprintf(results(), "%d\n", value);
     }
     return true;
 }
@@ -168,7 +171,7 @@ bool cmdRange(CommandContext& context, const std::vector<std::string>& args)
     if (!current(context).getSensorParamRange(key, defaultValue, items)) {
         return fail(context, "the ISP publishes no range for key " + args[0]);
     }
-    std::printf("default\t%d\nitems\t%s\n", defaultValue, items.c_str());
+    std::fprintf(results(), "default\t%d\nitems\t%s\n", defaultValue, items.c_str());
     return true;
 }
 
@@ -182,7 +185,7 @@ bool cmdCorrect(CommandContext& context, const std::vector<std::string>& args)
     }
     std::string text;
     keyval_st2str(text, set.data(), count);
-    std::printf("%s\n", text.c_str());
+    std::fprintf(results(), "%s\n", text.c_str());
     return true;
 }
 
@@ -190,7 +193,7 @@ bool cmdAll(CommandContext& context, const std::vector<std::string>&)
 {
     std::string text;
     current(context).getAllParameters(text);
-    std::printf("%s\n", text.c_str());
+    std::fprintf(results(), "%s\n", text.c_str());
     return true;
 }
 
@@ -202,7 +205,7 @@ bool cmdScheme(CommandContext& context, const std::vector<std::string>& args)
     if (args.empty()) {
         int scheme = -1;
         controller.getParamScheme(scheme);
-        std::printf("%d\n", scheme);
+        std::fprintf(results(), "%d\n", scheme);
         return true;
     }
     int scheme = 0;
@@ -216,7 +219,7 @@ bool cmdMode(CommandContext& context, const std::vector<std::string>& args)
     if (args.empty()) {
         int mode = 0;
         controller.getParamMode(mode);
-        std::printf("%s\n", mode == 0 ? "manual" : "auto");
+        std::fprintf(results(), "%s\n", mode == 0 ? "manual" : "auto");
         return true;
     }
     bool manual = false;
@@ -262,7 +265,7 @@ bool cmdRun(CommandContext& context, const std::vector<std::string>& args)
             int scheme = -1;
             context.session.controller(channel).getParamScheme(scheme);
             if (scheme != schemes[channel]) {
-                std::printf("%02d:%02d\tchannel %d\tscheme %d\n", (minute / 60) % 24, minute % 60, channel, scheme);
+                std::fprintf(results(), "%02d:%02d\tchannel %d\tscheme %d\n", (minute / 60) % 24, minute % 60, channel, scheme);
                 schemes[channel] = scheme;
             }
         }
@@ -333,7 +336,7 @@ bool cmdConfig(CommandContext& context, const std::vector<std::string>&)
 {
     SysConfig config{};
     initSysConf(context.channel, context.session.moduleConfig(context.channel), &config);
-    std::printf("module_id\t%d\nschemes\t%u\ndevice_type\t%d\ndetail\t%s\n", config.moduleConfig.nModuleId,
+    std::fprintf(results(), "module_id\t%d\nschemes\t%u\ndevice_type\t%d\ndetail\t%s\n", config.moduleConfig.nModuleId,
                 config.nSchemeSum, config.nDeviceType, config.moduleConfig.szDetail);
     uinitSysConf(&config);
     return true;
@@ -343,14 +346,14 @@ bool cmdMerge(CommandContext& context, const std::vector<std::string>&)
 {
     SysConfig config{};
     initSysConf(context.channel, context.session.moduleConfig(context.channel), &config);
-    std::printf("%s\n", config.szUIStyle != nullptr ? config.szUIStyle : "");
+    std::fprintf(results(), "%s\n", config.szUIStyle != nullptr ? config.szUIStyle : "");
     uinitSysConf(&config);
     return true;
 }
 
 bool cmdStyle(CommandContext& context, const std::vector<std::string>&)
 {
-    std::printf("%s\n", current(context).getUIStyleFile().c_str());
+    std::fprintf(results(), "%s\n", current(context).getUIStyleFile().c_str());
     return true;
 }
 
@@ -359,9 +362,9 @@ bool cmdDefaults(CommandContext& context, const std::vector<std::string>&)
     u32 count = 0;
     const KeyVal* set = current(context).getFactoryKeyVal(count);
     if (set == nullptr) return fail(context, "the controller has no factory set (not started)");
-    std::printf("key\tname\tvalue\n");
+    std::fprintf(results(), "key\tname\tvalue\n");
     for (u32 i = 0; i < count; ++i) {
-        std::printf("%u\t%s\t%d\n", set[i].key, keyName(current(context), set[i].key),
+        std::fprintf(results(), "%u\t%s\t%d\n", set[i].key, keyName(current(context), set[i].key),
                     static_cast<int32_t>(set[i].value));
     }
     return true;
@@ -378,9 +381,9 @@ bool cmdDumpFile(CommandContext& context, const std::vector<std::string>& args)
     }
     std::vector<KeyVal> set(static_cast<size_t>(length / sizeof(KeyVal)));
     keyValFromFile(&name[0], set.data(), static_cast<u32>(set.size()));
-    std::printf("key\tname\tvalue\n");
+    std::fprintf(results(), "key\tname\tvalue\n");
     for (const KeyVal& record : set) {
-        std::printf("%u\t%s\t%d\n", record.key, keyName(current(context), record.key),
+        std::fprintf(results(), "%u\t%s\t%d\n", record.key, keyName(current(context), record.key),
                     static_cast<int32_t>(record.value));
     }
     return true;
@@ -391,7 +394,7 @@ bool cmdVersion(CommandContext& context, const std::vector<std::string>& args)
     if (args.empty()) {
         u32 version = 0;
         if (getVersion(&version) != SNS_SUCCESS) return fail(context, "no readable version stamp");
-        std::printf("%u\n", version);
+        std::fprintf(results(), "%u\n", version);
         return true;
     }
     int version = 0;
@@ -437,6 +440,29 @@ bool cmdMirror(CommandContext& context, const std::vector<std::string>& args)
     return succeeded(context, current(context).setMirrorMode(mirror), "setting the mirror");
 }
 
+bool cmdOp(CommandContext& context, const std::vector<std::string>& args)
+{
+    if (args[0] == "list") {
+        for (const Operation& operation : operationTable()) {
+            std::fprintf(results(), "%s\t%d\n", operation.name, operation.argCount);
+        }
+        return true;
+    }
+    const Operation* operation = findOperation(args[0]);
+    if (operation == nullptr) return fail(context, "no operation \"" + args[0] + "\" (see \"op list\")");
+    if (static_cast<int>(args.size()) - 1 != operation->argCount) {
+        return fail(context, args[0] + " takes " + std::to_string(operation->argCount) + " argument(s)");
+    }
+    std::vector<int> values(args.size() - 1);
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (!intArg(context, args[i], values[i - 1])) return false;
+    }
+    std::vector<std::string> out;
+    const bool ok = operation->call(current(context), values, out);
+    for (const std::string& line : out) std::fprintf(results(), "%s\n", line.c_str());
+    return ok || fail(context, args[0] + " failed");
+}
+
 const std::vector<Command> kCommands = {
     {"info", "info", "controllers: channel, camera id, thermal, sensor type, started", 0, 0, false, cmdInfo},
     {"notify", "notify KEY VALUE", "send a notification through the video module", 2, 2, false, cmdNotify},
@@ -472,9 +498,21 @@ const std::vector<Command> kCommands = {
     {"restore-ae", "restore-ae", "put the stored exposure and focus modes back", 0, 0, true, cmdRestoreAe},
     {"factory-reset", "factory-reset", "return the channel to factory settings", 0, 0, true, cmdFactoryReset},
     {"mirror", "mirror N", "set the mirror and save the scheme", 1, 1, true, cmdMirror},
+    {"op", "op NAME [ARGS] | op list", "call any other host operation by name; values one a line", 1, -1, true,
+     cmdOp},
 };
 
 } // namespace
+
+std::FILE* results()
+{
+    return g_pResults;
+}
+
+void setResults(std::FILE* stream)
+{
+    g_pResults = stream;
+}
 
 const std::vector<Command>& commandTable()
 {

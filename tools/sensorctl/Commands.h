@@ -2,6 +2,7 @@
 #ifndef SENSORCTL_COMMANDS_H
 #define SENSORCTL_COMMANDS_H
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,12 @@ struct Command {
     bool printsTraffic; // ISP calls made by the command are printed after it
     CommandHandler handler;
 };
+
+// Where results go: standard output. The library's own console lines (its
+// reports, the video module's notes) go to standard error, so scripts read
+// only results.
+std::FILE* results();
+void setResults(std::FILE* stream);
 
 const std::vector<Command>& commandTable();
 const Command* findCommand(const std::string& name);

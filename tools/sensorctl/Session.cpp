@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "Commands.h"
 #include "MachineInfo.h"
 #include "ModuleConfigure.h"
 
@@ -25,7 +26,7 @@ bool Session::open(bool startAll, std::string& error)
     isp_sim::loadProfile(kIspProfile);
     isp_sim::setCallObserver([this](const isp_sim::IspCall& call) {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_bEcho) std::printf("isp\t%s\n", isp_sim::formatCall(call).c_str());
+        if (m_bEcho) std::fprintf(results(), "isp\t%s\n", isp_sim::formatCall(call).c_str());
         m_calls.push_back(call);
     });
 

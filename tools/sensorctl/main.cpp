@@ -2,6 +2,7 @@
 // simulated ISP, and executes commands against them.
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -174,6 +175,15 @@ int main(int argc, char** argv)
         setenv("SENSOR_ROOTFS", resolved, 1);
     }
 
+    // Results keep standard output; everything the library prints on its
+    // console goes to standard error from here on.
+    std::fflush(stdout);
+    const int resultFd = dup(STDOUT_FILENO);
+    std::FILE* resultStream = resultFd >= 0 ? fdopen(resultFd, "w") : nullptr;
+    if (resultStream == nullptr) return failWith("cannot keep standard output for results");
+    dup2(STDERR_FILENO, STDOUT_FILENO);
+    setResults(resultStream);
+
     Session session;
     session.setEchoCalls(options.trace);
     if (!session.open(options.start, error)) return failWith(error);
@@ -187,9 +197,11 @@ int main(int argc, char** argv)
         const bool ok = step.command->handler(context, step.args);
         const std::vector<isp_sim::IspCall> calls = session.takeCalls();
         if (step.command->printsTraffic && !options.trace) {
-            for (const isp_sim::IspCall& call : calls) std::printf("isp\t%s\n", isp_sim::formatCall(call).c_str());
+            for (const isp_sim::IspCall& call : calls) {
+                std::fprintf(resultStream, "isp\t%s\n", isp_sim::formatCall(call).c_str());
+            }
         }
-        std::fflush(stdout);
+        std::fflush(resultStream);
         if (!ok) return failWith(std::string(step.command->name) + ": " + context.error);
     }
     return 0;

@@ -1,0 +1,200 @@
+#include "Operations.h"
+
+namespace {
+
+using Args = std::vector<int>;
+using Out = std::vector<std::string>;
+
+// An operation that reads one int.
+Operation getter(const char* name, bool (ISensorController::*method)(int&))
+{
+    return {name, 0, [method](ISensorController& c, const Args&, Out& out) {
+                int value = 0;
+                const bool ok = (c.*method)(value);
+                out.push_back(std::to_string(value));
+                return ok;
+            }};
+}
+
+// An operation that takes one int by value.
+Operation setter(const char* name, bool (ISensorController::*method)(int))
+{
+    return {name, 1, [method](ISensorController& c, const Args& args, Out&) { return (c.*method)(args[0]); }};
+}
+
+// An operation that takes one int by reference.
+Operation refSetter(const char* name, bool (ISensorController::*method)(int&))
+{
+    return {name, 1, [method](ISensorController& c, const Args& args, Out&) {
+                int value = args[0];
+                return (c.*method)(value);
+            }};
+}
+
+// An operation that gives a flag back.
+Operation flagGetter(const char* name, bool (ISensorController::*method)(bool&))
+{
+    return {name, 0, [method](ISensorController& c, const Args&, Out& out) {
+                bool flag = false;
+                const bool ok = (c.*method)(flag);
+                out.push_back(flag ? "1" : "0");
+                return ok;
+            }};
+}
+
+const std::vector<Operation> kOperations = {
+    getter("getDNMode", &ISensorController::getDNMode),
+    getter("getWDRSwitch", &ISensorController::getWDRSwitch),
+    getter("getHLCSwitch", &ISensorController::getHLCSwitch),
+    getter("getBLCSwitch", &ISensorController::getBLCSwitch),
+    getter("getDefogSwitch", &ISensorController::getDefogSwitch),
+    getter("getWDRStrength", &ISensorController::getWDRStrength),
+    getter("getHLCStrength", &ISensorController::getHLCStrength),
+    getter("getBLCStrength", &ISensorController::getBLCStrength),
+    getter("getDefogStrength", &ISensorController::getDefogStrength),
+    getter("get2DSwitch", &ISensorController::get2DSwitch),
+    getter("get3DSwitch", &ISensorController::get3DSwitch),
+    getter("get2DMode", &ISensorController::get2DMode),
+    getter("get3DMode", &ISensorController::get3DMode),
+    getter("get2DAutoMaxStrength", &ISensorController::get2DAutoMaxStrength),
+    getter("get3DAutoMaxStrength", &ISensorController::get3DAutoMaxStrength),
+    getter("get2DManualMaxStrength", &ISensorController::get2DManualMaxStrength),
+    getter("get3DManualMaxStrength", &ISensorController::get3DManualMaxStrength),
+    getter("getBeaway", &ISensorController::getBeaway),
+    getter("getMirrorValue", &ISensorController::getMirrorValue),
+    setter("setDNMode", &ISensorController::setDNMode),
+    refSetter("setWDRSwitch", &ISensorController::setWDRSwitch),
+    refSetter("setHLCSwitch", &ISensorController::setHLCSwitch),
+    refSetter("setBLCSwitch", &ISensorController::setBLCSwitch),
+    refSetter("setDefogSwitch", &ISensorController::setDefogSwitch),
+    refSetter("setWDRStrength", &ISensorController::setWDRStrength),
+    refSetter("setHLCStrength", &ISensorController::setHLCStrength),
+    refSetter("setBLCStrength", &ISensorController::setBLCStrength),
+    refSetter("setDefogStrength", &ISensorController::setDefogStrength),
+    refSetter("set2DSwitch", &ISensorController::set2DSwitch),
+    refSetter("set3DSwitch", &ISensorController::set3DSwitch),
+    refSetter("set2DMode", &ISensorController::set2DMode),
+    refSetter("set3DMode", &ISensorController::set3DMode),
+    refSetter("set2DAutoMaxStrength", &ISensorController::set2DAutoMaxStrength),
+    refSetter("set3DAutoMaxStrength", &ISensorController::set3DAutoMaxStrength),
+    refSetter("set2DManualMaxStrength", &ISensorController::set2DManualMaxStrength),
+    refSetter("set3DManualMaxStrength", &ISensorController::set3DManualMaxStrength),
+    refSetter("setBeaway", &ISensorController::setBeaway),
+    refSetter("setExposureStrategy", &ISensorController::setExposureStrategy),
+    setter("setZoomValue", &ISensorController::setZoomValue),
+    setter("setPTZRunState", &ISensorController::setPTZRunState),
+    setter("setFocusValue", &ISensorController::setFocusValue),
+    getter("getFocusValue", &ISensorController::getFocusValue),
+    setter("setFocusMode", &ISensorController::setFocusMode),
+    getter("getFocusMode", &ISensorController::getFocusMode),
+    getter("getDNState", &ISensorController::getDNState),
+    getter("getWDR", &ISensorController::getWDR),
+    getter("getIRSwitch", &ISensorController::getIRSwitch),
+    getter("getWhiteSwitch", &ISensorController::getWhiteSwitch),
+    setter("setWhiteMode", &ISensorController::setWhiteMode),
+    getter("getWhiteMode", &ISensorController::getWhiteMode),
+    setter("setLightType", &ISensorController::setLightType),
+    getter("getLightType", &ISensorController::getLightType),
+    getter("getIrisValue", &ISensorController::getIrisValue),
+    setter("setIrisValue", &ISensorController::setIrisValue),
+    getter("getTempValue", &ISensorController::getTempValue),
+    getter("getShutterValue", &ISensorController::getShutterValue),
+    setter("setShutterValue", &ISensorController::setShutterValue),
+    flagGetter("getHeatStatus", &ISensorController::getHeatStatus),
+    flagGetter("getShowWDRFalg", &ISensorController::getShowWDRFalg),
+    flagGetter("getShowBeawayFalg", &ISensorController::getShowBeawayFalg),
+    {"setShowWDRFalg", 1, [](ISensorController& c, const Args& a, Out&) { return c.setShowWDRFalg(a[0] != 0), true; }},
+    {"setShowBeawayFalg", 1,
+     [](ISensorController& c, const Args& a, Out&) { return c.setShowBeawayFalg(a[0] != 0), true; }},
+    {"getZoomValue", 0,
+     [](ISensorController& c, const Args&, Out& out) {
+         int position = 0, ratio = 0;
+         const bool ok = c.getZoomValue(position, ratio);
+         out = {std::to_string(position), std::to_string(ratio)};
+         return ok;
+     }},
+    {"getAFStatistic", 0,
+     [](ISensorController& c, const Args&, Out& out) {
+         u32 statistic = 0;
+         const bool ok = c.getAFStatistic(statistic);
+         out.push_back(std::to_string(statistic));
+         return ok;
+     }},
+    {"getCmdExecStatus", 1,
+     [](ISensorController& c, const Args& a, Out& out) {
+         int status = 0;
+         const bool ok = c.getCmdExecStatus(a[0], status);
+         out.push_back(std::to_string(status));
+         return ok;
+     }},
+    {"getCameraVerInf", 0,
+     [](ISensorController& c, const Args&, Out& out) {
+         std::string version;
+         const bool ok = c.getCameraVerInf(version);
+         out.push_back(version);
+         return ok;
+     }},
+    {"setIrLedInfo", 4,
+     [](ISensorController& c, const Args& a, Out&) {
+         int record[4] = {a[0], a[1], a[2], a[3]};
+         return c.setIrLedInfo(record);
+     }},
+    {"setZoomFocusLock", 1,
+     [](ISensorController& c, const Args& a, Out&) {
+         SensorZoomFocusParam lock;
+         c.getSensorZoomFocusParam(lock);
+         lock.setLockZoomFocusEnable(a[0] != 0);
+         return c.setSensorZoomFocusParam(lock) == 0;
+     }},
+    {"getZoomFocusLock", 0,
+     [](ISensorController& c, const Args&, Out& out) {
+         SensorZoomFocusParam lock;
+         const bool ok = c.getSensorZoomFocusParam(lock) == 0;
+         out.push_back(lock.getLockZoomFocusEnable() ? "1" : "0");
+         return ok;
+     }},
+    {"SensorCheck", 3,
+     [](ISensorController& c, const Args& a, Out& out) {
+         std::string text = "(" + std::to_string(a[0]) + "," + std::to_string(a[1]) + "," + std::to_string(a[2]) + ")";
+         const int result = c.SensorCheck(text);
+         out = {std::to_string(result), text};
+         return true;
+     }},
+    {"judgeCurScheme", 0,
+     [](ISensorController& c, const Args&, Out& out) {
+         int scheme = 0, schedule = 0;
+         c.judgeCurScheme(scheme, schedule);
+         out = {std::to_string(scheme), std::to_string(schedule)};
+         return true;
+     }},
+    {"paramCheck", 0,
+     [](ISensorController& c, const Args&, Out& out) {
+         out.push_back(std::to_string(c.paramCheck()));
+         return true;
+     }},
+    {"getUICommonFile", 1,
+     [](ISensorController& c, const Args& a, Out& out) {
+         out.push_back(c.getUICommonFile(a[0]));
+         return true;
+     }},
+    {"getUILanguageFile", 1,
+     [](ISensorController& c, const Args& a, Out& out) {
+         out.push_back(c.getUILanguageFile(a[0]));
+         return true;
+     }},
+};
+
+} // namespace
+
+const std::vector<Operation>& operationTable()
+{
+    return kOperations;
+}
+
+const Operation* findOperation(const std::string& name)
+{
+    for (const Operation& operation : kOperations) {
+        if (name == operation.name) return &operation;
+    }
+    return nullptr;
+}

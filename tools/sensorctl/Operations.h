@@ -1,0 +1,22 @@
+// Named host operations of the controller that have no command of their own,
+// reachable as "op NAME [ARGS]".
+#ifndef SENSORCTL_OPERATIONS_H
+#define SENSORCTL_OPERATIONS_H
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ISensorController.h"
+
+struct Operation {
+    const char* name;
+    int argCount;
+    // Fills out with the values the operation gives back, one a line.
+    std::function<bool(ISensorController&, const std::vector<int>& args, std::vector<std::string>& out)> call;
+};
+
+const std::vector<Operation>& operationTable();
+const Operation* findOperation(const std::string& name);
+
+#endif
