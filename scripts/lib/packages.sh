@@ -11,6 +11,7 @@ ensure_packages() {
     echo "Installing:$missing"
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get update -qq
+    # One failing index (a mirror mid-sync) must not stop the install.
+    $sudo apt-get update -qq || true
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
 }
