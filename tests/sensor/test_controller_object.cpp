@@ -3,55 +3,38 @@
 
 #include "ControllerRig.h"
 
-TEST(ControllerObject, NewControllerState)
+TEST(ControllerObject, NewStateAndChannelRulesFollowingTheDeviceType)
 {
     TestRoot root;
-    ControllerProbe controller;
-    EXPECT_EQ(controller.m_nCameraID, 1);
-    EXPECT_EQ(controller.m_nCurScheme, -1);
-    EXPECT_EQ(controller.m_nLastScheme, -1);
-    EXPECT_EQ(controller.m_nParamMode, 1);
-    EXPECT_EQ(controller.m_nKeyCmdSum, 170u);
-    EXPECT_EQ(controller.m_nVersion, 8u);
-    EXPECT_EQ(controller.m_nLastSchedule, 255u);
-    EXPECT_EQ(controller.m_bShowWDRFalg, 1);
-    EXPECT_EQ(controller.m_bShowLDCFlag, 1);
-    EXPECT_EQ(controller.m_bHasLens, 1);
-    EXPECT_EQ(controller.m_bThermalChannel, 0);
-    EXPECT_FALSE(controller.getSensorStatus());
-    EXPECT_FALSE(controller.threadRunning());
-    // Without a video module nothing is notified.
-    EXPECT_EQ(controller.notifyToVideo(2384, 1), 0);
-}
+    ControllerProbe fresh;
+    EXPECT_EQ(fresh.m_nCameraID, 1);
+    EXPECT_EQ(fresh.m_nCurScheme, -1);
+    EXPECT_EQ(fresh.m_nLastScheme, -1);
+    EXPECT_EQ(fresh.m_nParamMode, 1);
+    EXPECT_EQ(fresh.m_nKeyCmdSum, 170u);
+    EXPECT_EQ(fresh.m_nVersion, 8u);
+    EXPECT_EQ(fresh.m_nLastSchedule, 255u);
+    EXPECT_TRUE(fresh.m_bShowWDRFalg == 1 && fresh.m_bShowLDCFlag == 1 && fresh.m_bHasLens == 1);
+    EXPECT_FALSE(fresh.m_bThermalChannel || fresh.getSensorStatus() || fresh.threadRunning());
+    EXPECT_EQ(fresh.notifyToVideo(2384, 1), 0); // no video module: nothing to notify
 
-TEST(ControllerObject, ChannelRulesFollowTheDeviceType)
-{
-    TestRoot root;
-    struct Case {
-        int deviceType, channel, cameraId;
-        bool thermal;
-        int videoChannel;
-    };
-    const Case cases[] = {
-        {13, 1, 2, true, 1},  // thermal-only device: its one channel is camera 2
-        {14, 2, 2, true, 2},  {14, 1, 1, false, 1}, {19, 2, 2, true, 2},
-        {1, 2, 2, false, 2},  {23, 2, 2, true, 2},  {4, 3, 3, false, 3},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.deviceType * 10 + c.channel);
-        root.writeFile("/mnt/mtd/code/factory_setting/machineinfo.ini",
-                       "deviceType=" + std::to_string(c.deviceType) + "\n");
+    // {device type, channel, camera id, thermal, video channel}
+    const int cases[][5] = {{13, 1, 2, 1, 1}, // thermal-only device: its one channel is camera 2
+                            {14, 2, 2, 1, 2}, {14, 1, 1, 0, 1}, {19, 2, 2, 1, 2},
+                            {1, 2, 2, 0, 2},  {23, 2, 2, 1, 2}, {4, 3, 3, 0, 3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c[0] * 10 + c[1]);
+        root.writeFile("/mnt/mtd/code/factory_setting/machineinfo.ini", "deviceType=" + std::to_string(c[0]) + "\n");
         RecordingVideo video;
         video.answer = 5;
         ControllerProbe controller;
-        controller.setChannelID(c.channel);
+        controller.setChannelID(c[1]);
         controller.setVideoStreamModule(&video);
-        EXPECT_EQ(controller.m_nCameraID, c.cameraId);
-        EXPECT_EQ(controller.m_bThermalChannel != 0, c.thermal);
+        EXPECT_EQ(controller.m_nCameraID, c[2]);
+        EXPECT_EQ(controller.m_bThermalChannel, c[3]);
         EXPECT_EQ(controller.notifyToVideo(2384, 2), 5);
         ASSERT_EQ(video.notes().size(), 1u);
-        EXPECT_EQ(video.notes()[0].channel, c.videoChannel);
-        EXPECT_EQ(video.notes()[0].key, 2384);
-        EXPECT_EQ(video.notes()[0].value, 2);
+        const RecordingVideo::Note note = video.notes()[0];
+        EXPECT_TRUE(note.channel == c[4] && note.key == 2384 && note.value == 2);
     }
 }

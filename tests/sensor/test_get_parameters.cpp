@@ -8,24 +8,13 @@
 #include "SensorKeys.h"
 #include "isp_sim.h"
 
-namespace {
-
-class GetParametersTest : public ::testing::Test {
-protected:
-    void SetUp() override { isp_sim::clearTrace(); }
-
+TEST(GetParameters, CacheThenInfraredDefaultThenIspAndTheSensorCheck)
+{
     ControllerRig rig;
     ControllerProbe& c = rig.start(1);
-};
-
-} // namespace
-
-TEST_F(GetParametersTest, CacheThenInfraredDefaultThenIsp)
-{
     int nValue = 64;
     EXPECT_TRUE(c.setBLCStrength(nValue));
-    nValue = 0;
-    EXPECT_TRUE(c.getBLCStrength(nValue));
+    EXPECT_TRUE(c.getBLCStrength(nValue = 0));
     EXPECT_EQ(64, nValue);
     for (u32 i = 0; i < c.m_nKeyValSum; ++i) {
         if (c.m_ppUserKeyVal[0][i].key == KEY_IR_MODE) c.m_ppUserKeyVal[0][i].key = KEY_EMPTY1;
@@ -37,7 +26,6 @@ TEST_F(GetParametersTest, CacheThenInfraredDefaultThenIsp)
     isp_sim::setValue(0, 153, 1);
     EXPECT_TRUE(c.getParameter(153, nValue));
     EXPECT_EQ(1, nValue);
-
     isp_sim::failCommand(999);
     std::string strOut = "old";
     EXPECT_TRUE(c.getParameters("(144,999)", strOut));
@@ -45,38 +33,31 @@ TEST_F(GetParametersTest, CacheThenInfraredDefaultThenIsp)
     EXPECT_EQ(1u, isp_sim::countCalls(999, IA_CMD_OPT_GET));
     EXPECT_FALSE(c.getParameters("144,999", strOut));
     EXPECT_EQ("(144,0)", strOut);
-}
 
-TEST_F(GetParametersTest, ArgumentTextAndSensorCheck)
-{
     std::vector<std::string> out;
     for (const char* bad : {"", "()", "1,2", "(1,2", "(1)2", "(1))"}) {
         EXPECT_FALSE(c.parseSensorParameter(bad, out)) << bad;
     }
     EXPECT_TRUE(c.parseSensorParameter("(1)", out));
     EXPECT_EQ(std::vector<std::string>{"1"}, out);
-
     isp_sim::setSensorCheckResult(42);
     std::string strText = "(5,2,6)";
     EXPECT_EQ(0, c.SensorCheck(strText));
     EXPECT_EQ("42", strText);
-    ASSERT_EQ(1u, isp_sim::countCalls(2816, IA_CMD_OPT_GET));
-    EXPECT_EQ(6, isp_sim::calls(2816)[0].record.at(2));
-    strText = "(5,3,6)";
+    EXPECT_EQ((std::vector<int32_t>{5, 2, 6, 42}), isp_sim::calls(2816, IA_CMD_OPT_GET).at(0).record);
     isp_sim::failCommand(2816, IA_CMD_OPT_SET);
-    EXPECT_NE(0, c.SensorCheck(strText));
+    EXPECT_NE(0, c.SensorCheck(strText = "(5,3,6)"));
     EXPECT_EQ("(5,3,6)", strText);
-    strText = "(5,2)";
-    EXPECT_EQ(0, c.SensorCheck(strText));
+    EXPECT_EQ(0, c.SensorCheck(strText = "(5,2)"));
     EXPECT_EQ(2u, isp_sim::countCalls(2816));
 }
 
-TEST_F(GetParametersTest, ParameterRanges)
+TEST(GetParameters, RangesOnlyForPublishedCommandsAndNoLensCommandsWhileLocked)
 {
+    ControllerRig rig;
+    ControllerProbe& c = rig.start(1);
     isp_sim::setDynamicCommands({52, 49, 82, 1537});
-    isp_sim::DynamicRange stRange;
-    stRange.defaultValue = 2;
-    stRange.items = {1, 2, 4};
+    isp_sim::DynamicRange stRange{0, 2, 0, 0, {1, 2, 4}, -1};
     isp_sim::setRange(49, stRange);
     isp_sim::setRange(52, stRange);
     int nDefault = -1;
@@ -86,15 +67,12 @@ TEST_F(GetParametersTest, ParameterRanges)
     EXPECT_TRUE(c.getSensorParamRange(49, nDefault, strRange));
     EXPECT_EQ(2, nDefault);
     EXPECT_EQ("x:1 2 4", strRange);
-
     stRange.kind = 1;
     isp_sim::setRange(82, stRange);
-    nDefault = -1;
-    EXPECT_TRUE(c.getSensorParamRange(82, nDefault, strRange));
+    EXPECT_TRUE(c.getSensorParamRange(82, nDefault = -1, strRange));
     EXPECT_EQ(-1, nDefault);
-    EXPECT_EQ("x:1 2 4", strRange);
-
     c.m_objZoomFocusParam.setLockZoomFocusEnable(true);
+    isp_sim::clearTrace();
     EXPECT_TRUE(c.getSensorParamRange(1537, nDefault, strRange));
     EXPECT_EQ(0u, isp_sim::countCalls(1537));
     EXPECT_EQ(0, nDefault);

@@ -12,71 +12,43 @@ static const char* const kReportModule = "SensorFile";
 namespace {
 
 const char* const kLog = "/mnt/mtd/log/SensorError.log";
+const char* const kSign = "/tmp/Debug.sign";
 
-std::string capture(void (*emit)())
+std::string emitEveryKind()
 {
     testing::internal::CaptureStdout();
-    emit();
-    return testing::internal::GetCapturedStdout();
-}
-
-void emitEveryKind()
-{
     SNS_CHECK_TEXT(false, "a == b", "detail(%d)\n", 7);
     SNS_WARN("warned\n");
     SNS_ERR("erred\n");
     SNS_DBG("debugged\n");
     SNS_INFO("informed\n");
     sensor::debugPrint(sensor::kColourGreen, "printed\n");
+    return testing::internal::GetCapturedStdout();
 }
 
-bool has(const std::string& text, const std::string& piece)
-{
-    return text.find(piece) != std::string::npos;
-}
+bool has(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
 
 } // namespace
 
-TEST(Report, WithoutSignFileOnlyAssertionsShowAndAreLogged)
-{
-    TestRoot root;
-    const std::string out = capture(emitEveryKind);
-    EXPECT_TRUE(has(out, "\033[0m\033[31m[sensor assert] file:SensorFile fun:emitEveryKind line:"));
-    EXPECT_TRUE(has(out, "a == b   ~~~Assertion failed.\n\033[0m"));
-    EXPECT_TRUE(has(out, "\033[0m\033[31mdetail(7)\n\033[0m"));
-    EXPECT_FALSE(has(out, "warned"));
-    EXPECT_FALSE(has(out, "erred"));
-    EXPECT_FALSE(has(out, "printed"));
-    EXPECT_EQ(g_nDebugLevel.load(), 1);
-    EXPECT_FALSE(g_bEnAssert.load());
-
-    const std::string log = root.readFile(kLog);
-    EXPECT_TRUE(has(log, "[sensor assert]"));
-    EXPECT_TRUE(has(log, "file:SensorFile fun:emitEveryKind line:"));
-    EXPECT_TRUE(has(log, "a == b   ~~~Assertion failed."));
-    EXPECT_TRUE(has(log, "detail(7)"));
-}
-
-TEST(Report, LevelsFromTheSignFile)
+TEST(Report, LevelsFromTheSignFileAndWhatReachesTheLog)
 {
     TestRoot root;
     struct Case {
-        const char* sign;
+        const char* sign; // nullptr: no sign file
         bool warn, err, dbg, info, print, assert;
     };
     const Case cases[] = {
-        {"4\n0\n", true, false, false, false, false, true},
-        {"6\n0\n", true, true, true, false, true, true},
-        {"7\n", true, true, true, true, true, true},
+        {nullptr, false, false, false, false, false, true}, {"4\n0\n", true, false, false, false, false, true},
+        {"6\n0\n", true, true, true, false, true, true},    {"7\n", true, true, true, true, true, true},
         {"-1\n0\n", false, false, false, false, false, false},
         {"abc\n", false, false, false, false, false, true}, // not a number: level 0
         {"\n0\n", false, false, false, false, false, true}, // empty line: level 1
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.sign);
-        root.writeFile("/tmp/Debug.sign", c.sign);
+        SCOPED_TRACE(c.sign != nullptr ? c.sign : "no sign file");
+        c.sign != nullptr ? root.writeFile(kSign, c.sign) : root.remove(kSign);
         root.remove(kLog);
-        const std::string out = capture(emitEveryKind);
+        const std::string out = emitEveryKind();
         EXPECT_EQ(has(out, "[sensor warn] file:SensorFile"), c.warn);
         EXPECT_EQ(has(out, "[sensor err]"), c.err);
         EXPECT_EQ(has(out, "[sensor dbg]"), c.dbg);
@@ -85,47 +57,49 @@ TEST(Report, LevelsFromTheSignFile)
         EXPECT_EQ(has(out, "[sensor assert]"), c.assert);
         // Only assertion and warning reports reach the log.
         const std::string log = root.readFile(kLog);
-        EXPECT_EQ(has(log, "[sensor assert]"), c.assert);
+        EXPECT_EQ(has(log, "file:SensorFile fun:emitEveryKind line:") && has(log, "a == b   ~~~Assertion failed.") &&
+                      has(log, "detail(7)"),
+                  c.assert);
         EXPECT_EQ(has(log, "warned"), c.warn);
         EXPECT_FALSE(has(log, "erred") || has(log, "debugged") || has(log, "informed"));
+        if (c.sign == nullptr) {
+            EXPECT_TRUE(has(out, "\033[0m\033[31m[sensor assert] file:SensorFile fun:emitEveryKind line:"));
+            EXPECT_TRUE(has(out, "a == b   ~~~Assertion failed.\n\033[0m\033[0m\033[31mdetail(7)\n\033[0m"));
+            EXPECT_EQ(g_nDebugLevel.load(), 1);
+            EXPECT_FALSE(g_bEnAssert.load());
+        }
     }
 }
 
-TEST(Report, SignFileChangesTakeEffectAtTheNextReport)
+TEST(Report, SignFileChangesTakeEffectAtOnceAndLongMessagesAreCut)
 {
     TestRoot root;
-    root.writeFile("/tmp/Debug.sign", "6\n");
-    EXPECT_TRUE(sensor::levelAtLeast(6));
-    root.writeFile("/tmp/Debug.sign", "5\n");
+    root.writeFile(kSign, "5\n");
     EXPECT_FALSE(sensor::levelAtLeast(6));
-    root.remove("/tmp/Debug.sign");
-    EXPECT_FALSE(sensor::levelAtLeast(2));
-    EXPECT_TRUE(sensor::levelAtLeast(1));
-}
-
-TEST(Report, LongMessagesAreCut)
-{
-    TestRoot root;
-    root.writeFile("/tmp/Debug.sign", "6\n");
+    root.writeFile(kSign, "6\n");
+    EXPECT_TRUE(sensor::levelAtLeast(6));
     const std::string huge(5 * sensor::kReportBufferSize, 'x');
     testing::internal::CaptureStdout();
     SNS_DBG("%s", huge.c_str());
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_LT(out.size(), static_cast<size_t>(sensor::kReportBufferSize + 200));
     EXPECT_TRUE(has(out, std::string(100, 'x')));
+    root.remove(kSign);
+    EXPECT_FALSE(sensor::levelAtLeast(2));
+    EXPECT_TRUE(sensor::levelAtLeast(1));
 }
 
 TEST(ReportDeathTest, FailedAssertionAbortsWhenTheSignFileSaysSo)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     TestRoot root;
-    root.writeFile("/tmp/Debug.sign", "6\n1\n");
+    root.writeFile(kSign, "6\n1\n");
     EXPECT_DEATH(SNS_CHECK_TEXT(false, "x > 0", ""), "bRet");
     // A negative level hides the report but still aborts.
-    root.writeFile("/tmp/Debug.sign", "-1\n1\n");
+    root.writeFile(kSign, "-1\n1\n");
     EXPECT_DEATH(SNS_CHECK_TEXT(false, "x > 0", ""), "bRet");
     // One line only: aborting is off.
-    root.writeFile("/tmp/Debug.sign", "6\n");
+    root.writeFile(kSign, "6\n");
     testing::internal::CaptureStdout();
     SNS_CHECK_TEXT(false, "x > 0", "");
     EXPECT_TRUE(has(testing::internal::GetCapturedStdout(), "x > 0   ~~~Assertion failed."));

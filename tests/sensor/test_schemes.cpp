@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <thread>
 
 #include "ControllerRig.h"
@@ -12,17 +11,14 @@
 
 namespace {
 
-constexpr int kIsp = 0;
-
 void setWindow(ControllerProbe& camera, u32 scheme, u32 startHour, u32 endHour, u32 endMin = 0)
 {
     const u32 values[] = {startHour, 0, endHour, endMin};
     for (u32 i = 0; i < 4; ++i) camera.setKeyValToCache(scheme, KEY_SCHEME_START_HOUR + i, values[i], false);
 }
 
-
-// Marks the schemes and puts the thread in the given scheme mode; scheme 0,
-// current after start, gets its mark applied.
+// Marks the schemes, clears their windows and puts the thread in the given
+// scheme mode; scheme 0, current after start, gets its mark applied.
 ControllerProbe& startMarked(ControllerRig& rig, int schemeMode)
 {
     ControllerProbe& camera = rig.start(1);
@@ -37,10 +33,7 @@ ControllerProbe& startMarked(ControllerRig& rig, int schemeMode)
     return camera;
 }
 
-int appliedScheme()
-{
-    return isp_sim::value(kIsp, KEY_BRIGHTNESS) - 60;
-}
+int appliedScheme() { return isp_sim::value(0, KEY_BRIGHTNESS) - 60; }
 
 size_t setCalls()
 {
@@ -59,50 +52,34 @@ TEST(Schemes, SwitchSendsOnlyTheDifferencesUnlessFull)
     isp_sim::clearTrace();
     EXPECT_TRUE(camera.setParamScheme(1));
     EXPECT_EQ(0u, setCalls()) << "identical schemes";
-
     camera.setKeyValToCache(0, KEY_BRIGHTNESS, 71, false);
-    isp_sim::clearTrace();
     EXPECT_TRUE(camera.setParamScheme(0));
     ASSERT_EQ(1u, setCalls());
-    EXPECT_EQ(71, isp_sim::value(kIsp, KEY_BRIGHTNESS));
-
+    EXPECT_EQ(71, isp_sim::value(0, KEY_BRIGHTNESS));
     isp_sim::clearTrace();
     EXPECT_EQ(0, camera.switch_to(1, true));
     EXPECT_EQ(1u, isp_sim::countCalls(KEY_MAX_SHUTTER, IA_CMD_OPT_SET));
     EXPECT_GT(setCalls(), 20u);
 }
 
-TEST(Schemes, ScheduleWindowsIncludeStartAndExcludeEnd)
-{
-    ControllerRig rig;
-    ControllerProbe& camera = startMarked(rig, 0);
-    setWindow(camera, 1, 8, 12);
-    setWindow(camera, 2, 10, 14, 30);
-    setWindow(camera, 3, 22, 6);
-    // {hour, minute, scheme, schedule}
-    const int cases[][4] = {{7, 59, 0, 0}, {8, 0, 1, 1},   {11, 59, 1, 1}, {12, 0, 2, 1},
-                            {14, 29, 2, 1}, {14, 30, 0, 0}, {23, 0, 0, 0},  {3, 0, 0, 0}};
-    for (const auto& c : cases) {
-        technic_sim::setLocalTime(c[0], c[1], 0);
-        int scheme = -1, schedule = -1;
-        EXPECT_EQ(SNS_SUCCESS, camera.judgeCurScheme(scheme, schedule));
-        EXPECT_EQ(c[2], scheme) << c[0] << ":" << c[1];
-        EXPECT_EQ(c[3], schedule) << c[0] << ":" << c[1];
-    }
-}
-
-TEST(Schemes, TimeModeFollowsAWholeDay)
+TEST(Schemes, TimeModeFollowsADayOfWindowsThatIncludeStartAndExcludeEnd)
 {
     ControllerRig rig;
     ControllerProbe& camera = startMarked(rig, 1);
-    setWindow(camera, 1, 6, 18);
-    setWindow(camera, 2, 18, 22);
-    for (int m : {0, 359, 360, 600, 1079, 1080, 1200, 1319, 1320, 1439, 30}) {
-        technic_sim::setLocalTime(m / 60, m % 60, 0);
+    setWindow(camera, 1, 6, 12);
+    setWindow(camera, 2, 10, 18, 30); // overlaps scheme 1: the first match wins
+    setWindow(camera, 3, 22, 6);      // crosses midnight: never matches
+    const int cases[][2] = {{0, 0},    {359, 0},  {360, 1},  {719, 1}, {720, 2},
+                            {1109, 2}, {1110, 0}, {1380, 0}, {180, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c[0] / 60) + ":" + std::to_string(c[0] % 60));
+        technic_sim::setLocalTime(c[0] / 60, c[0] % 60, 0);
         rig.passes(1);
-        const int expected = m >= 360 && m < 1080 ? 1 : (m >= 1080 && m < 1320 ? 2 : 0);
-        EXPECT_EQ(expected, camera.m_nCurScheme) << m / 60 << ":" << m % 60;
-        EXPECT_EQ(expected, appliedScheme()) << m / 60 << ":" << m % 60;
+        EXPECT_EQ(c[1], camera.m_nCurScheme);
+        EXPECT_EQ(c[1], appliedScheme());
+        int scheme = -1, schedule = -1;
+        EXPECT_EQ(SNS_SUCCESS, camera.judgeCurScheme(scheme, schedule));
+        EXPECT_EQ(c[1] != 0, schedule == 1);
     }
 }
 
@@ -110,21 +87,18 @@ TEST(Schemes, DayNightModeFollowsTheIspUnlessBusyOrManual)
 {
     ControllerRig rig;
     ControllerProbe& camera = startMarked(rig, 2);
-    EXPECT_EQ(2u, camera.cached(3, KEY_SCHEME_MODE));
-    isp_sim::setValue(kIsp, IA_CMD_DAY_NIGHT_STATE, 1);
+    isp_sim::setValue(0, IA_CMD_DAY_NIGHT_STATE, 1);
     rig.passes(1);
     EXPECT_EQ(1, appliedScheme());
-
-    isp_sim::setValue(kIsp, IA_CMD_DAY_NIGHT_STATE, 0);
+    isp_sim::setValue(0, IA_CMD_DAY_NIGHT_STATE, 0);
     camera.setFlag(ControllerProbe::FLAG_RESTORING);
     rig.passes(2);
     EXPECT_EQ(1, camera.m_nCurScheme) << "a busy controller is left alone";
     camera.clearFlag(ControllerProbe::FLAG_RESTORING);
     rig.passes(1);
     EXPECT_EQ(0, appliedScheme());
-
     EXPECT_TRUE(camera.setParamMode(0));
-    isp_sim::setValue(kIsp, IA_CMD_DAY_NIGHT_STATE, 1);
+    isp_sim::setValue(0, IA_CMD_DAY_NIGHT_STATE, 1);
     rig.passes(2);
     EXPECT_EQ(0, camera.m_nCurScheme) << "manual mode";
 }
@@ -142,20 +116,17 @@ TEST(Schemes, HostSwitchWaitsWhileBusyAndRejectsBadIndexes)
         schemeWhileBusy = returned ? -1 : appliedScheme();
         camera.clearFlag(ControllerProbe::FLAG_RESTORING);
     });
-    bool switched = false;
     ControllerRig::runWithClock([&] {
-        switched = camera.setParamScheme(2);
+        EXPECT_TRUE(camera.setParamScheme(2));
         returned = true;
     });
     restoreEnds.join();
-    EXPECT_TRUE(switched);
     EXPECT_EQ(0, schemeWhileBusy.load()) << "no switch before the restore ended";
     EXPECT_EQ(2, appliedScheme());
 
     const int factory = static_cast<int>(camera.schemeCount());
     EXPECT_TRUE(camera.setParamScheme(factory));
-    EXPECT_FALSE(camera.setParamScheme(factory + 1));
-    EXPECT_FALSE(camera.setParamScheme(-1));
+    EXPECT_FALSE(camera.setParamScheme(factory + 1) || camera.setParamScheme(-1));
     int current = -1;
     EXPECT_TRUE(camera.getParamScheme(current));
     EXPECT_EQ(factory, current);
@@ -168,8 +139,7 @@ TEST(Schemes, LicencePlateCameraSwitchesFullyAtWindowEdges)
     camera.m_bLPRDevice = 1;
     setWindow(camera, 2, 8, 9);
     camera.setKeyValToCache(1, KEY_DN_MODE, 1, false);
-    isp_sim::setValue(kIsp, IA_CMD_DAY_NIGHT_STATE, 1);
-
+    isp_sim::setValue(0, IA_CMD_DAY_NIGHT_STATE, 1);
     technic_sim::setLocalTime(8, 0, 0);
     isp_sim::clearTrace();
     rig.passes(1);
@@ -184,7 +154,6 @@ TEST(Schemes, LicencePlateCameraSwitchesFullyAtWindowEdges)
     ASSERT_EQ(1u, dnMode.size());
     EXPECT_EQ(0, dnMode[0].value);
     EXPECT_EQ(1u, camera.cached(1, KEY_DN_MODE));
-
     isp_sim::clearTrace();
     rig.passes(1);
     EXPECT_EQ(0u, setCalls());
