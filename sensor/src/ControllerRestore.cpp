@@ -196,7 +196,7 @@ bool ISensorController::getAllParameters(std::string& p_strOut)
         KeyVal* set = m_ppUserKeyVal[m_nCurScheme];
         SNS_CHECK_TEXT(keyval_correct(m_nCameraID - 1, set, m_nKeyValSum) == SNS_SUCCESS,
                        "SNS_SUCCESS == keyval_correct(m_nCameraID - 1, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum)",
-                       "m_nCurScheme(%d) m_nKeyValSum(%d)\n", m_nCurScheme, static_cast<int>(m_nKeyValSum));
+                       "m_nCurScheme(%d) m_nKeyValSum(%d)\n", m_nCurScheme.load(), static_cast<int>(m_nKeyValSum));
         keyval_st2str(p_strOut, set, m_nKeyValSum);
     }
     return true;

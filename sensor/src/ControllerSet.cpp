@@ -226,7 +226,7 @@ int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nCount, bool p_bSt
         if (p_bStore && setKeyValToCache(nCurScheme, nKey, stRecord.value, false) == -1) {
             SNS_DBG("SET_KEY_VAL FAILED, m_nCurScheme(%d), p_pKeyval[%d].key(%d), p_pKeyval[%d].value(%d),  "
                     "maybe jixin\n",
-                    m_nCurScheme, static_cast<int>(i), static_cast<int>(nKey), static_cast<int>(i),
+                    m_nCurScheme.load(), static_cast<int>(i), static_cast<int>(nKey), static_cast<int>(i),
                     static_cast<int>(stRecord.value));
         }
     }

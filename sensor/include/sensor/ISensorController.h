@@ -239,9 +239,11 @@ protected:
     int m_nCameraID;
     VXMutex m_objMutex;
     GThread* m_pSensorThread;
-    int m_nLastScheme;
-    int m_nCurScheme;
-    int m_nParamMode;
+    // The sensor thread reads these without the lock while host operations
+    // change them: atomic, of the same width.
+    std::atomic<int> m_nLastScheme;
+    std::atomic<int> m_nCurScheme;
+    std::atomic<int> m_nParamMode;
     KeyVal** m_ppUserKeyVal;
     KeyVal* m_pstKeyValTmp;
     KeyVal* m_pFctKeyVal;
@@ -256,11 +258,11 @@ protected:
     u32 m_nLastSchedule;
     unsigned char m_bLPRDevice;
     unsigned char m_bShowWDRFalg;
-    unsigned char m_bTimeScheme;
-    unsigned char m_bDNScheme;
+    std::atomic<unsigned char> m_bTimeScheme;
+    std::atomic<unsigned char> m_bDNScheme;
     unsigned char m_bisLimitedIrPower;
     unsigned char m_bHasLens;
-    unsigned char m_bShutterPass;
+    std::atomic<unsigned char> m_bShutterPass;
     unsigned char m_bThermalChannel;
     unsigned char m_bShowLDCFlag;
     SensorZoomFocusParam m_objZoomFocusParam;
