@@ -5,12 +5,24 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
+// TinyXML steps over a whole UTF-8 sequence as its lead byte announces it,
+// even when the text ends inside the sequence, and so reads past the
+// terminator. Parsing a copy that ends in that many terminators keeps every
+// such step on one.
+constexpr size_t kLongestUtf8Sequence = 4;
+
+} // namespace
+
 bool LoadMem(TiXmlDocument& doc, const char* text, TiXmlEncoding encoding)
 {
     doc.Clear();
     doc.ClearError();
     if (text == nullptr) return false;
-    doc.Parse(text, nullptr, encoding);
+    std::string padded(text);
+    padded.append(kLongestUtf8Sequence, '\0');
+    doc.Parse(padded.c_str(), nullptr, encoding);
     return !doc.Error();
 }
 
