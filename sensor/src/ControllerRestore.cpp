@@ -2,13 +2,13 @@
 #include <cstdio>
 #include <tinyxml.h>
 
-#include "DevicePath.h"
 #include "ISensorController.h"
 #include "ModuleConfigure.h"
 #include "SensorFile.h"
 #include "SensorKeyVal.h"
 #include "SensorKeys.h"
 #include "SensorReport.h"
+#include "XmlFiles.h"
 #include "sy_system.h"
 
 static const char* const kReportModule = "ISensorController";
@@ -178,7 +178,7 @@ bool ISensorController::getAllParameters(std::string& p_strOut)
     char filename[100] = {0};
     std::snprintf(filename, sizeof filename, kMergedStyleFile, m_nCameraID);
     TiXmlDocument objStyleXmlDoc;
-    SNS_CHECK_TEXT(objStyleXmlDoc.LoadFile(technic::devicePath(filename).c_str(), TIXML_ENCODING_UTF8),
+    SNS_CHECK_TEXT(sensor::loadXmlFile(objStyleXmlDoc, filename, TIXML_ENCODING_UTF8),
                    "objStyleXmlDoc.LoadFile(filename, TIXML_ENCODING_UTF8)", "");
 
     int shutterValue = kCustomShutterList;

@@ -2,8 +2,13 @@
 // serialising to a string.
 #include "SensorXml.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+
+#include "VXFile.h"
+#include "XmlFiles.h"
 
 namespace {
 
@@ -38,4 +43,19 @@ void getXmlString(const TiXmlDocument& doc, std::string& out)
     doc.SaveFile(stream);
     if (std::fclose(stream) == 0 && buffer != nullptr) out.assign(buffer, size);
     std::free(buffer);
+}
+
+bool sensor::loadXmlFile(TiXmlDocument& doc, const char* devicePath, TiXmlEncoding encoding)
+{
+    doc.Clear();
+    VXFile file;
+    if (!file.open(devicePath, VXFile::modeRead)) return false;
+    const int64_t length = file.getLength();
+    if (length <= 0 || length > UINT32_MAX) return false;
+    std::string text(static_cast<size_t>(length), '\0');
+    if (file.read(&text[0], static_cast<unsigned int>(length)) != static_cast<unsigned int>(length)) return false;
+    if (LoadMem(doc, text.c_str(), encoding)) return true;
+    // A failed parse leaves what was read so far; callers go on with nothing.
+    doc.Clear();
+    return false;
 }
