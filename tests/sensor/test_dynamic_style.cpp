@@ -1,3 +1,5 @@
+// Dynamic style: the ISP's option lists and defaults, the customised shutter
+// list, removals by display flags and the element searches behind them.
 #include "ISensorController.h"
 #include "SensorFile.h"
 #include "TestRoot.h"
@@ -5,12 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
+
+using Ints = std::vector<int>;
 
 class DynamicStyle : public testing::Test {
 protected:
@@ -37,11 +40,12 @@ protected:
         return node;
     }
     std::string value(int id) { return item(id) == nullptr ? "absent" : item(id)->Attribute("value"); }
-    std::vector<int> options(int id)
+    // The "index" of every option of the item, "-" where it has none.
+    std::string options(int id)
     {
-        std::vector<int> indexes;
+        std::string indexes;
         for (TiXmlElement* o = item(id)->FirstChildElement(); o != nullptr; o = o->NextSiblingElement())
-            indexes.push_back(std::atoi(o->Attribute("index")));
+            indexes += std::string(o->Attribute("index") != nullptr ? o->Attribute("index") : "-") + " ";
         return indexes;
     }
     bool printed(const std::string& text) const { return m_strConsole.find(text) != std::string::npos; }
@@ -52,64 +56,51 @@ protected:
     TiXmlDocument m_doc;
 };
 
-const char* const kFiveOptions = "<s><tab><item id=\"%d\" value=\"%d\"><o index=\"0\"/><o index=\"1\"/>"
-                                 "<o index=\"2\"/><o index=\"3\"/><o index=\"4\"/></item></tab></s>";
-
 std::string fiveOptions(int id, int value)
 {
-    char text[256];
-    std::snprintf(text, sizeof text, kFiveOptions, id, value);
-    return text;
+    return "<s><tab><item id=\"" + std::to_string(id) + "\" value=\"" + std::to_string(value) +
+           "\"><o index=\"0\"/><o index=\"1\"/><o index=\"2\"/><o index=\"3\"/><o index=\"4\"/></item></tab></s>";
 }
 
-TEST_F(DynamicStyle, KeepsAllowedOptionsAndTakesTheIspDefault)
+TEST_F(DynamicStyle, OptionsFollowTheIspAndOnlyShutterOrFocusKeepAnAllowedValue)
 {
     m_root.writeFile("/tmp/Debug.sign", "6\n0\n");
-    isp_sim::setDynamicCommands({52});
-    isp_sim::setRange(52, isp_sim::DynamicRange{0, 2, 1, 4, {1, 2, 4}, -1});
-    adapt(fiveOptions(52, 0));
-    EXPECT_EQ((std::vector<int>{1, 2, 4}), options(52));
-    EXPECT_EQ("2", value(52));
+    const struct {
+        int cmd, styleValue;
+        const char* value;
+        bool kept;
+    } cases[] = {{50, 4, "4", true}, {50, 3, "2", false}, {49, 100, "2", false}, {52, 4, "2", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.cmd << " = " << c.styleValue);
+        isp_sim::reset();
+        isp_sim::setDynamicCommands({c.cmd});
+        isp_sim::setRange(c.cmd, isp_sim::DynamicRange{0, 2, 1, 4, {1, 2, 4}, -1});
+        adapt(fiveOptions(c.cmd, c.styleValue));
+        EXPECT_EQ("1 2 4 ", options(c.cmd));
+        EXPECT_EQ(c.value, value(c.cmd));
+        EXPECT_EQ(c.cmd == 50, printed("dnaCmdList.cmd_list[0] = dnaParamList.items_cnt(3)\n"));
+        EXPECT_EQ(c.kept, printed(" dnaParamList.item[2] = 4 nVal = 4 \n"));
+        ASSERT_EQ(1u, isp_sim::countCalls(c.cmd, IA_CMD_OPT_GET_PARAM_RNAGE));
+        EXPECT_EQ(0, isp_sim::calls(c.cmd).front().channel);
+    }
     EXPECT_TRUE(printed("[sensor dbg] file:SensorFile fun:doDnaStyle"));
     EXPECT_TRUE(printed("_________________cmd(52) default(2)__________________\n"));
     EXPECT_TRUE(printed("_________________delete comboitem(0)__________________\n"));
     EXPECT_TRUE(printed("_________________delete comboitem(3)__________________\n"));
     EXPECT_FALSE(printed("delete comboitem(1)"));
     EXPECT_TRUE(printed("dnaCmdList.cmd_cnt(1)\n"));
-    // Not a shutter or focus key: the style's own value does not count.
     EXPECT_FALSE(printed("dnaParamList.items_cnt"));
-    ASSERT_EQ(1u, isp_sim::countCalls(52, IA_CMD_OPT_GET_PARAM_RNAGE));
-    EXPECT_EQ(0, isp_sim::calls(52).front().channel);
 }
 
-TEST_F(DynamicStyle, ShutterAndFocusKeysKeepTheirStyleValueWhenAllowed)
-{
-    isp_sim::setDynamicCommands({50});
-    isp_sim::setRange(50, isp_sim::DynamicRange{0, 1, 1, 4, {1, 2, 4}, -1});
-    adapt(fiveOptions(50, 4));
-    EXPECT_EQ("4", value(50));
-    EXPECT_TRUE(printed("dnaCmdList.cmd_list[0] = dnaParamList.items_cnt(3)\n"));
-    EXPECT_TRUE(printed(" dnaParamList.item[2] = 4 nVal = 4 \n"));
-
-    adapt(fiveOptions(50, 3));
-    EXPECT_EQ("1", value(50));
-
-    isp_sim::setDynamicCommands({49});
-    isp_sim::setRange(49, isp_sim::DynamicRange{0, 2, 1, 4, {1, 2, 4}, -1});
-    adapt(fiveOptions(49, 100));
-    EXPECT_EQ("2", value(49));
-    EXPECT_EQ("", m_strConsole);
-}
-
-TEST_F(DynamicStyle, CustomisedMaxShutterListsTheItemsOwnOptions)
+TEST_F(DynamicStyle, CustomisedMaxShutterListsTheItemsOwnOptionsUpToSixtyFour)
 {
     isp_sim::setDynamicCommands({49});
     isp_sim::setRange(49, isp_sim::DynamicRange{0, 1, 1, 2, {1, 2}, -1});
     adapt(fiveOptions(49, 203));
-    EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4}), options(49));
+    EXPECT_EQ("0 1 2 3 4 ", options(49));
     EXPECT_EQ("3", value(49));
 
-    // Options without "index" are skipped; at most 64 are collected.
+    // Options without "index" are skipped.
     std::string many = "<item id=\"49\"><o/>";
     for (int i = 0; i < 70; ++i) many += "<o index=\"" + std::to_string(i + 10) + "\"/>";
     TiXmlDocument doc;
@@ -117,18 +108,13 @@ TEST_F(DynamicStyle, CustomisedMaxShutterListsTheItemsOwnOptions)
     ia_dynamic_params_attr_st range{};
     range.min = -7;
     EXPECT_EQ(0, doCustomizeStyle(doc.RootElement(), 49, &range));
-    EXPECT_EQ(64, range.items_cnt);
-    EXPECT_EQ(10, range.min);
-    EXPECT_EQ(73, range.max);
-    EXPECT_EQ(73, range.item[63]);
+    EXPECT_EQ((Ints{64, 10, 73, 73}), (Ints{range.items_cnt, range.min, range.max, range.item[63]}));
 
     doc.Clear();
     doc.Parse("<item id=\"49\" value=\"1\"/>");
     range.min = -7;
     EXPECT_EQ(0, doCustomizeStyle(doc.RootElement(), 49, &range));
-    EXPECT_EQ(0, range.items_cnt);
-    EXPECT_EQ(0, range.max);
-    EXPECT_EQ(-7, range.min);
+    EXPECT_EQ((Ints{0, -7, 0}), (Ints{range.items_cnt, range.min, range.max}));
 }
 
 TEST_F(DynamicStyle, RemovesItemsThatTheDeviceDoesNotShow)
@@ -139,16 +125,13 @@ TEST_F(DynamicStyle, RemovesItemsThatTheDeviceDoesNotShow)
     adapt(style, false, false);
     for (int id : {10, 11, 2048, 2064, 2368, 2369}) EXPECT_EQ(nullptr, item(id)) << id;
     EXPECT_NE(nullptr, item(12));
-
     setshowBeawayFalg(false);
     adapt(style, true, true);
     EXPECT_EQ(nullptr, item(10));
     for (int id : {11, 12, 2048, 2064, 2368, 2369}) EXPECT_NE(nullptr, item(id)) << id;
-
     adapt("<s><tab><i id=\"2369\"/><i id=\"2048\"/><i id=\"11\"/></tab></s>", false, true);
     EXPECT_EQ(nullptr, item(2369));
-    EXPECT_NE(nullptr, item(2048));
-    EXPECT_NE(nullptr, item(11));
+    EXPECT_TRUE(item(2048) != nullptr && item(11) != nullptr);
 }
 
 TEST_F(DynamicStyle, IspCountsAndFailuresAreContained)
@@ -156,10 +139,9 @@ TEST_F(DynamicStyle, IspCountsAndFailuresAreContained)
     std::vector<int32_t> commands;
     for (int i = 0; i < 20; ++i) commands.push_back(300 + i);
     isp_sim::setDynamicCommands(commands, 1000);
-    std::vector<int32_t> items(64, 7);
-    isp_sim::setRange(300, isp_sim::DynamicRange{0, 5, 0, 0, items, 5000});
+    isp_sim::setRange(300, isp_sim::DynamicRange{0, 5, 0, 0, std::vector<int32_t>(64, 7), 5000});
     adapt("<s><i id=\"300\" value=\"0\"><o index=\"7\"/><o index=\"8\"/></i></s>");
-    EXPECT_EQ((std::vector<int>{7}), options(300));
+    EXPECT_EQ("7 ", options(300));
     size_t rangeQueries = 0;
     for (int32_t cmd : commands) rangeQueries += isp_sim::countCalls(cmd, IA_CMD_OPT_GET_PARAM_RNAGE);
     EXPECT_EQ(16u, rangeQueries);
@@ -168,30 +150,24 @@ TEST_F(DynamicStyle, IspCountsAndFailuresAreContained)
     isp_sim::setDynamicCommands({52, 53});
     isp_sim::setRange(52, isp_sim::DynamicRange{0, 2, 1, 4, {1, 2, 4}, -1});
     adapt(fiveOptions(53, 0));
-    EXPECT_EQ((std::vector<int>{1, 2, 4}), options(53));
+    EXPECT_EQ("1 2 4 ", options(53));
     EXPECT_EQ("2", value(53));
     EXPECT_TRUE(printed("IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList))   ~~~Assertion failed.\n"));
+
+    // An option without index stops that command and is reported.
+    isp_sim::setRange(52, isp_sim::DynamicRange{0, 2, 1, 4, {1, 2}, -1});
+    adapt("<s><i id=\"52\" value=\"0\"><o index=\"0\"/><o index=\"1\"/><o/><o index=\"3\"/></i></s>");
+    EXPECT_EQ("2", value(52));
+    EXPECT_EQ("1 - 3 ", options(52));
+    EXPECT_TRUE(printed("SNS_SUCCESS == doDnaStyle(objStyleXmlDoc.RootElement(), dnaCmdList.cmd_list[i], "
+                        "&dnaParamList)   ~~~Assertion failed.\n"));
 
     // No list: nothing adapted, the removals still apply.
     isp_sim::failCommand(IA_CMD_DYNAMIC_PARAMS_CMDS_GET);
     adapt("<s><i id=\"52\" value=\"0\"><o index=\"0\"/></i><i id=\"10\"/></s>");
-    EXPECT_EQ((std::vector<int>{0}), options(52));
+    EXPECT_EQ("0 ", options(52));
     EXPECT_EQ(nullptr, item(10));
-    EXPECT_TRUE(printed("IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, (void*)(&dnaCmdList))   ~~~Assertion failed."));
-}
-
-TEST_F(DynamicStyle, OptionWithoutIndexStopsTheCommandAndIsReported)
-{
-    isp_sim::setDynamicCommands({52});
-    isp_sim::setRange(52, isp_sim::DynamicRange{0, 2, 1, 4, {1, 2}, -1});
-    adapt("<s><i id=\"52\" value=\"0\"><o index=\"0\"/><o index=\"1\"/><o/><o index=\"3\"/></i></s>");
-    EXPECT_EQ("2", value(52));
-    TiXmlElement* first = item(52)->FirstChildElement();
-    EXPECT_STREQ("1", first->Attribute("index"));
-    EXPECT_EQ(nullptr, first->NextSiblingElement()->Attribute("index"));
-    EXPECT_STREQ("3", first->NextSiblingElement()->NextSiblingElement()->Attribute("index"));
-    EXPECT_TRUE(printed("SNS_SUCCESS == doDnaStyle(objStyleXmlDoc.RootElement(), dnaCmdList.cmd_list[i], "
-                        "&dnaParamList)   ~~~Assertion failed.\n"));
+    EXPECT_TRUE(printed("IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, (void*)(&dnaCmdList))   ~~~Assertion"));
 
     adapt("<s><i id=\"52\">");
     EXPECT_EQ("", m_strOut);
@@ -200,40 +176,21 @@ TEST_F(DynamicStyle, OptionWithoutIndexStopsTheCommandAndIsReported)
 
 TEST_F(DynamicStyle, ElementSearchesStopAtTheFirstMatchOnEachBranch)
 {
-    TiXmlDocument doc;
-    doc.Parse("<s><a id=\"5\" value=\"1\"><b id=\"5\" value=\"9\"/></a><c><d id=\"5\" value=\"2\"/>"
-              "<e id=\"5\"/></c><h id=\"112\"/><l id=\"128\"/></s>");
-    TiXmlElement* root = doc.RootElement();
-    int nValue = -3;
-    getDnaValbyCmdId(root, 5, nValue);
-    EXPECT_EQ(2, nValue); // last with a value; the nested 9 is not reached
-    nValue = -3;
-    getDnaValbyCmdId(root, 6, nValue);
-    EXPECT_EQ(-3, nValue);
-
-    TiXmlElement* node = nullptr;
-    getNodebyCmdId(root, 5, node);
-    ASSERT_NE(nullptr, node);
-    EXPECT_STREQ("e", node->Value());
-
-    EXPECT_EQ(-1, DeleteNode(root, nullptr));
-    EXPECT_EQ(-1, DeleteNode(nullptr, node));
-    EXPECT_EQ(0, DeleteNode(root, root));
-    EXPECT_EQ(root, doc.RootElement());
-    EXPECT_EQ(0, DeleteNode(root, node));
-    node = nullptr;
-    getNodebyCmdId(root, 5, node);
-    EXPECT_STREQ("d", node->Value());
-
-    ModifyNodebyCmdId(root, 112);
-    ModifyNodebyCmdId(root, 128);
-    ModifyNodebyCmdId(root, 5);
-    getNodebyCmdId(root, 112, node);
-    EXPECT_STREQ("128", node->Attribute("enable_list"));
-    getNodebyCmdId(root, 128, node);
-    EXPECT_STREQ("112", node->Attribute("enable_list"));
-    getNodebyCmdId(root, 5, node);
-    EXPECT_EQ(nullptr, node->Attribute("enable_list"));
+    m_doc.Parse("<s><a id=\"5\" value=\"1\"><b id=\"5\" value=\"9\"/></a><c><d id=\"5\" value=\"2\"/>"
+                "<e id=\"5\"/></c><h id=\"112\"/><l id=\"128\"/></s>");
+    TiXmlElement* root = m_doc.RootElement();
+    int found = -3;
+    getDnaValbyCmdId(root, 5, found);
+    EXPECT_EQ(2, found); // the last with a value; the nested 9 is not reached
+    EXPECT_STREQ("e", item(5)->Value());
+    EXPECT_EQ((Ints{-1, -1, 0}),
+              (Ints{DeleteNode(root, nullptr), DeleteNode(nullptr, item(5)), DeleteNode(root, root)}));
+    EXPECT_EQ(0, DeleteNode(m_doc.RootElement(), item(5)));
+    EXPECT_STREQ("d", item(5)->Value());
+    for (int id : {112, 128, 5}) ModifyNodebyCmdId(root, id);
+    EXPECT_STREQ("128", item(112)->Attribute("enable_list"));
+    EXPECT_STREQ("112", item(128)->Attribute("enable_list"));
+    EXPECT_EQ(nullptr, item(5)->Attribute("enable_list"));
 }
 
 } // namespace

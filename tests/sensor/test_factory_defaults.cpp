@@ -1,3 +1,4 @@
+// Factory records read from a style page: document order, dynamic style, capacity.
 #include "ISensorController.h"
 #include "SensorFile.h"
 #include "TestRoot.h"
@@ -19,9 +20,8 @@ protected:
     }
     void TearDown() override { setshowBeawayFalg(true); }
 
-    // Factory records of the style on camera 1, with an array of capacity
-    // records behind which a guard record must stay untouched.
-    std::vector<KeyVal> records(std::string style, u32 capacity = 16, bool showWdr = true)
+    // "key=value " of the records of camera 1; a guard record behind the capacity must stay.
+    std::string records(std::string style, u32 capacity = 16, bool showWdr = true)
     {
         std::vector<KeyVal> array(capacity + 1, KeyVal{0xdead, 0xbeef});
         u32 count = 12345;
@@ -30,60 +30,44 @@ protected:
         m_strConsole = testing::internal::GetCapturedStdout();
         EXPECT_LE(count, capacity);
         EXPECT_EQ(0xdeadu, array[capacity].key);
-        array.resize(count);
-        return array;
+        std::string text;
+        for (u32 i = 0; i < count && i < capacity; ++i)
+            text += std::to_string(array[i].key) + "=" + std::to_string(array[i].value) + " ";
+        return text;
     }
-    static std::vector<u32> keys(const std::vector<KeyVal>& array)
-    {
-        std::vector<u32> result;
-        for (const KeyVal& record : array) result.push_back(record.key);
-        return result;
-    }
+    bool printed(const char* part) const { return m_strConsole.find(part) != std::string::npos; }
 
     TestRoot m_root;
     std::string m_strConsole;
 };
 
-TEST_F(FactoryDefaults, RecordsFollowDocumentOrderParentsFirst)
+TEST_F(FactoryDefaults, RecordsFollowDocumentOrderParentsFirstUpToTheCapacity)
 {
-    const std::vector<KeyVal> array =
-        records("<s><tab id=\"A\"><i id=\"1\" value=\"5\"/><i id=\"3\" value=\"-1\"><i id=\"7\" value=\"8\"/></i>"
-                "</tab><tab><i id=\"2\" value=\"6\"/><i id=\"9\"><i id=\"4\" value=\"x\"/></i>"
-                "<i id=\"1\" value=\"0\"/></tab></s>");
     // Tab A's "id" has no value: no record, its items still follow.
-    EXPECT_EQ((std::vector<u32>{1, 3, 7, 2, 4, 1}), keys(array));
-    EXPECT_EQ(5u, array[0].value);
-    EXPECT_EQ(4294967295u, array[1].value);
-    EXPECT_EQ(0u, array[4].value);
-    EXPECT_EQ(0u, array[5].value);
+    EXPECT_EQ("1=5 3=4294967295 7=8 2=6 4=0 1=0 ",
+              records("<s><tab id=\"A\"><i id=\"1\" value=\"5\"/><i id=\"3\" value=\"-1\"><i id=\"7\" value=\"8\"/></i>"
+                      "</tab><tab><i id=\"2\" value=\"6\"/><i id=\"9\"><i id=\"4\" value=\"x\"/></i>"
+                      "<i id=\"1\" value=\"0\"/></tab></s>"));
+
+    m_root.writeFile("/tmp/Debug.sign", "4\n0\n");
+    const std::string style = "<s><i id=\"1\" value=\"1\"/><i id=\"2\" value=\"2\"><i id=\"3\" value=\"3\"/></i>"
+                              "<i id=\"4\" value=\"4\"/><i id=\"5\" value=\"5\"/></s>";
+    EXPECT_EQ("1=1 2=2 ", records(style, 2));
+    EXPECT_TRUE(printed("[sensor warn] file:SensorFile fun:style2KeyVal"));
+    EXPECT_TRUE(printed("3 style items left out: the array holds 2 records"));
+    EXPECT_EQ("1=1 2=2 3=3 4=4 5=5 ", records(style, 5));
+    EXPECT_FALSE(printed("left out"));
+    EXPECT_EQ("", records(style, 0));
 }
 
 TEST_F(FactoryDefaults, RecordsComeFromTheDynamicStyle)
 {
     isp_sim::setDynamicCommands({52});
     isp_sim::setRange(52, isp_sim::DynamicRange{0, 3, 0, 0, {3}, -1});
-    const std::vector<KeyVal> array = records(
-        "<s><i id=\"10\" value=\"1\"/><i id=\"52\" value=\"0\"/><i id=\"2368\" value=\"1\"/></s>", 16, false);
-    ASSERT_EQ((std::vector<u32>{52}), keys(array));
-    EXPECT_EQ(3u, array[0].value);
-
-    EXPECT_TRUE(records("<s><i id=\"1\" value=\"1\">").empty());
-    EXPECT_NE(std::string::npos,
-              m_strConsole.find("objDnaStyleDoc.LoadMem(strDnaStyle.c_str(), TIXML_ENCODING_UTF8)   ~~~Assertion"));
-}
-
-TEST_F(FactoryDefaults, ItemsPastTheCapacityAreLeftOutAndReported)
-{
-    m_root.writeFile("/tmp/Debug.sign", "4\n0\n");
-    const std::string style = "<s><i id=\"1\" value=\"1\"/><i id=\"2\" value=\"2\"><i id=\"3\" value=\"3\"/></i>"
-                              "<i id=\"4\" value=\"4\"/><i id=\"5\" value=\"5\"/></s>";
-    EXPECT_EQ((std::vector<u32>{1, 2}), keys(records(style, 2)));
-    EXPECT_NE(std::string::npos, m_strConsole.find("[sensor warn] file:SensorFile fun:style2KeyVal"));
-    EXPECT_NE(std::string::npos, m_strConsole.find("3 style items left out: the array holds 2 records"));
-
-    EXPECT_EQ(5u, records(style, 5).size());
-    EXPECT_EQ(std::string::npos, m_strConsole.find("left out"));
-    EXPECT_TRUE(records(style, 0).empty());
+    const std::string style = "<s><i id=\"10\" value=\"1\"/><i id=\"52\" value=\"0\"/><i id=\"2368\" value=\"1\"/></s>";
+    EXPECT_EQ("52=3 ", records(style, 16, false));
+    EXPECT_EQ("", records("<s><i id=\"1\" value=\"1\">"));
+    EXPECT_TRUE(printed("objDnaStyleDoc.LoadMem(strDnaStyle.c_str(), TIXML_ENCODING_UTF8)   ~~~Assertion"));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+// Pair text of key records, and the ISP's in-place correction of a set.
 #include "SensorKeyVal.h"
 #include "TestRoot.h"
 #include "isp_sim.h"
@@ -8,16 +9,16 @@
 #include <vector>
 
 // Found by the vector comparison through KeyVal's own namespace.
-static bool operator==(const KeyVal& a, const KeyVal& b)
-{
-    return a.key == b.key && a.value == b.value;
-}
+static bool operator==(const KeyVal& a, const KeyVal& b) { return a.key == b.key && a.value == b.value; }
 
 namespace {
 
-std::vector<KeyVal> parse(const std::string& text, u32 capacity = 64)
+using Records = std::vector<KeyVal>;
+
+// Parses into an array with a guard record behind the capacity.
+Records parse(const std::string& text, u32 capacity = 64)
 {
-    std::vector<KeyVal> out(capacity + 1, KeyVal{0xdead, 0xbeef});
+    Records out(capacity + 1, KeyVal{0xdead, 0xbeef});
     u32 count = 12345;
     keyval_str2st(text, out.data(), &count, capacity);
     EXPECT_LE(count, capacity);
@@ -26,63 +27,42 @@ std::vector<KeyVal> parse(const std::string& text, u32 capacity = 64)
     return out;
 }
 
-TEST(KeyText, PairsAreWrittenSignedAndAppended)
+TEST(KeyText, PairsAreWrittenSignedAndReadWithTheirEdgeCases)
 {
     KeyVal records[] = {{144, 0}, {2368, 0xFFFFFFFFu}, {0x80000000u, 7}};
     std::string out = "x";
     keyval_st2str(out, records, 3);
     EXPECT_EQ("x(144,0)(2368,-1)(-2147483648,7)", out);
-}
 
-TEST(KeyText, PairTextEdgeCases)
-{
-    using V = std::vector<KeyVal>;
-    EXPECT_EQ((V{{1, 2}, {3, 4}}), parse("(1,2) (3,4)"));
-    EXPECT_EQ(V{}, parse("(1,2"));
-    EXPECT_EQ((V{{1, 2}}), parse("(1,2)("));
-    EXPECT_EQ((V{{0, 0}, {5, 6}}), parse("(x)(5,6)"));
-    EXPECT_EQ(V{}, parse(""));
-    // Blanks before a number and signs are read; a blank before the comma
-    // ends the pair after the key.
-    EXPECT_EQ((V{{0xFFFFFFFBu, 6}, {9, 6}}), parse("( -5, +6)(9 ,1)"));
-    // The ")" is searched from the end of the previous pair: the stray one
-    // gives an empty piece, which repeats the pair before it.
-    EXPECT_EQ((V{{1, 2}, {1, 2}, {3, 4}}), parse("(1,2)x)(3,4)"));
-}
+    const struct { const char* text; u32 capacity; Records expected; } cases[] = {
+        {"(1,2) (3,4)", 64, {{1, 2}, {3, 4}}}, {"(1,2", 64, {}}, {"(1,2)(", 64, {{1, 2}}}, {"", 64, {}},
+        {"(x)(5,6)", 64, {{0, 0}, {5, 6}}}, {"(1,1)(2,2)(3,3)(4,4)", 2, {{1, 1}, {2, 2}}}, {"(1,1)", 0, {}},
+        // Blanks before a number and signs are read; a blank before the comma ends the pair.
+        {"( -5, +6)(9 ,1)", 64, {{0xFFFFFFFBu, 6}, {9, 6}}},
+        // A stray ")" gives an empty piece, which repeats the pair before it.
+        {"(1,2)x)(3,4)", 64, {{1, 2}, {1, 2}, {3, 4}}},
+        // Long numbers keep their low 32 bits after saturating.
+        {"(2147483648,-4294967297)", 64, {{0x80000000u, 0xFFFFFFFFu}}}, {"(4294967296,1)", 64, {{0, 1}}},
+        {"(99999999999999999999999,-99999999999999999999999)", 64, {{0xFFFFFFFFu, 0}}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.expected, parse(c.text, c.capacity)) << c.text;
 
-TEST(KeyText, LongNumbersKeepTheirLow32BitsAfterSaturating)
-{
-    using V = std::vector<KeyVal>;
-    EXPECT_EQ((V{{0x80000000u, 0xFFFFFFFFu}}), parse("(2147483648,-4294967297)"));
-    EXPECT_EQ((V{{0, 1}}), parse("(4294967296,1)"));
-    EXPECT_EQ((V{{0xFFFFFFFFu, 0}}), parse("(99999999999999999999999,-99999999999999999999999)"));
-}
-
-TEST(KeyText, CapacityAndLongTexts)
-{
-    using V = std::vector<KeyVal>;
-    EXPECT_EQ((V{{1, 1}, {2, 2}}), parse("(1,1)(2,2)(3,3)(4,4)", 2));
-    EXPECT_EQ(V{}, parse("(1,1)", 0));
-
-    std::vector<KeyVal> records;
-    for (u32 i = 0; i < 50000; ++i) records.push_back(KeyVal{i, 0u - i});
+    Records many;
+    for (u32 i = 0; i < 50000; ++i) many.push_back(KeyVal{i, 0u - i});
     std::string text;
-    keyval_st2str(text, records.data(), static_cast<u32>(records.size()));
-    EXPECT_EQ(records, parse(text, 50000));
-    EXPECT_EQ(V{}, parse("(" + std::string(100000, '7')));
+    keyval_st2str(text, many.data(), static_cast<u32>(many.size()));
+    EXPECT_EQ(many, parse(text, 50000));
+    EXPECT_EQ(Records{}, parse("(" + std::string(100000, '7')));
 }
 
-class KeyCorrect : public testing::Test {
-protected:
-    void SetUp() override { isp_sim::reset(); }
-    TestRoot m_root;
-};
-
-TEST_F(KeyCorrect, ListedCommandsAreCorrectedInPlace)
+TEST(KeyCorrect, ListedCommandsAreCorrectedInPlace)
 {
+    TestRoot root;
+    isp_sim::reset();
     testing::internal::CaptureStdout();
     EXPECT_EQ(-1, keyval_correct(0, nullptr, 3));
-    EXPECT_NE(std::string::npos, testing::internal::GetCapturedStdout().find("NULL != p_pKeyval   ~~~Assertion failed."));
+    const std::string refused = testing::internal::GetCapturedStdout();
+    EXPECT_NE(std::string::npos, refused.find("NULL != p_pKeyval   ~~~Assertion failed."));
 
     KeyVal set[] = {{49, 18}, {50, 3}, {49, 40}};
     isp_sim::setDynamicCommands({77, 49});
@@ -93,9 +73,7 @@ TEST_F(KeyCorrect, ListedCommandsAreCorrectedInPlace)
     EXPECT_NE(std::string::npos, console.find("[sensor assert]"));
     EXPECT_NE(std::string::npos, console.find("cmd_list[0]=77\n"));
     EXPECT_EQ(std::string::npos, console.find("Assertion failed"));
-    EXPECT_EQ(20u, set[0].value);
-    EXPECT_EQ(3u, set[1].value);
-    EXPECT_EQ(40u, set[2].value); // only the first record of a key
+    EXPECT_EQ((Records{{49, 20}, {50, 3}, {49, 40}}), Records(set, set + 3)); // first record of a key only
     ASSERT_EQ(1u, isp_sim::countCalls(49, IA_CMD_OPT_CORRECT_PARAM));
     EXPECT_EQ(2, isp_sim::calls(49, IA_CMD_OPT_CORRECT_PARAM).front().channel);
 

@@ -10,15 +10,17 @@
 
 namespace {
 
-std::string bytes(std::initializer_list<unsigned char> list)
+std::string bytes(std::initializer_list<unsigned char> list) { return std::string(list.begin(), list.end()); }
+
+// What reading `name` into `records` printed.
+std::string readInto(char* name, KeyVal* records, u32 count)
 {
-    return std::string(list.begin(), list.end());
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(SNS_SUCCESS, keyValFromFile(name, records, count));
+    return testing::internal::GetCapturedStdout();
 }
 
-void expectReported(const std::string& out, std::initializer_list<const char*> parts)
-{
-    for (const char* part : parts) EXPECT_NE(std::string::npos, out.find(part)) << part << "\nin:\n" << out;
-}
+bool has(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
 } // namespace
 
@@ -34,28 +36,22 @@ TEST(ParameterFiles, LittleEndianRecordsAndShortLongOrMissingFiles)
     EXPECT_EQ(bytes({1, 0, 0, 0, 2, 0, 0, 0}), file.substr(0, 8));
     EXPECT_EQ(bytes({0xfc, 0xff, 0xff, 0xff, 4, 3, 2, 1}), file.substr(12, 8));
 
+    // A short file fills what it has and leaves the rest; a longer one is fine.
     KeyVal read[4] = {{9, 9}, {9, 9}, {9, 9}, {77, 88}};
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(SNS_SUCCESS, keyValFromFile(name, read, 4));
-    expectReported(testing::internal::GetCapturedStdout(),
-                   {"nSize == sizeof(KeyVal)*p_nKeyValNum   ~~~Assertion failed.\n",
-                    "file_name(/mnt/mtd/code/config_file/sensor1_0.cfg) nSize(24) sizeof(KeyVal) = 8, "
-                    "p_nKeyValNum(4)\n"});
+    const std::string out = readInto(name, read, 4);
+    EXPECT_TRUE(has(out, "nSize == sizeof(KeyVal)*p_nKeyValNum   ~~~Assertion failed.\n")) << out;
+    EXPECT_TRUE(has(out, "file_name(/mnt/mtd/code/config_file/sensor1_0.cfg) nSize(24) sizeof(KeyVal) = 8, "
+                         "p_nKeyValNum(4)\n")) << out;
     EXPECT_EQ(0, std::memcmp(written, read, sizeof written));
-    EXPECT_EQ(77u, read[3].key);
-    EXPECT_EQ(88u, read[3].value);
-
-    testing::internal::CaptureStdout();
-    keyValFromFile(name, read, 2); // a longer file is fine
-    EXPECT_EQ("", testing::internal::GetCapturedStdout());
+    EXPECT_TRUE(read[3].key == 77u && read[3].value == 88u);
+    EXPECT_EQ("", readInto(name, read, 2));
     EXPECT_EQ(SNS_SUCCESS, keyValToFile(name, read, 2));
     EXPECT_EQ(16u, root.readFile(name).size());
 
     char missing[] = "/mnt/mtd/code/config_file/absent.cfg";
-    testing::internal::CaptureStdout();
-    keyValFromFile(missing, read + 3, 1);
-    expectReported(testing::internal::GetCapturedStdout(), {"file.open(file_name)   ~~~Assertion failed.\n",
-                                                            "nSize(0) sizeof(KeyVal) = 8, p_nKeyValNum(1)\n"});
+    const std::string absent = readInto(missing, read + 3, 1);
+    EXPECT_TRUE(has(absent, "file.open(file_name)   ~~~Assertion failed.\n")) << absent;
+    EXPECT_TRUE(has(absent, "nSize(0) sizeof(KeyVal) = 8, p_nKeyValNum(1)\n")) << absent;
     EXPECT_EQ(77u, read[3].key);
 
     root.writeFile("/tmp/empty.txt", "");
@@ -83,26 +79,24 @@ TEST(VersionStamp, NeedsFourBytesAndIsStoredLittleEndian)
 
 TEST(DetailFields, LookUpByNameWithBoundedValues)
 {
-    u32 value = 42;
     const struct {
         const char* detail;
         const char* name;
+        int result;
         u32 value;
-    } found[] = {{"(max_scheme=6)(x=1)", "max_scheme", 6},
-                 {"(x= -12)", "x", static_cast<u32>(-12)},
-                 {"(max_scheme=)", "max_scheme", 0},
-                 {"(old_max_scheme=3)(max_scheme=6)", "max_scheme", 3}, // plain substring match
-                 {"(serial=1234567890123)", "serial", 123456789}};       // cut to nine characters
-    for (const auto& c : found) {
-        EXPECT_EQ(0, getDetailFieldTou32(c.detail, c.name, &value)) << c.detail;
+    } cases[] = {{"(max_scheme=6)(x=1)", "max_scheme", 0, 6},
+                 {"(x= -12)", "x", 0, static_cast<u32>(-12)},
+                 {"(max_scheme=)", "max_scheme", 0, 0},
+                 {"(old_max_scheme=3)(max_scheme=6)", "max_scheme", 0, 3}, // plain substring match
+                 {"(serial=1234567890123)", "serial", 0, 123456789},       // cut to nine characters
+                 {"(x=1)", "max_scheme", -1, 42},  {"", "max_scheme", -1, 42},
+                 {"(max_scheme", "max_scheme", -1, 42}, {"(max_scheme=5", "max_scheme", -1, 42},
+                 {"(max_scheme 5)", "max_scheme", -1, 42}};
+    for (const auto& c : cases) {
+        u32 value = 42;
+        EXPECT_EQ(c.result, getDetailFieldTou32(c.detail, c.name, &value)) << c.detail;
         EXPECT_EQ(c.value, value) << c.detail;
     }
-    value = 42;
-    for (const char* detail : {"(x=1)", "", "(max_scheme", "(max_scheme=5", "(max_scheme 5)"}) {
-        EXPECT_EQ(-1, getDetailFieldTou32(detail, "max_scheme", &value)) << detail;
-    }
-    EXPECT_EQ(42u, value);
-
     char text[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'Z', 'Z'};
     EXPECT_EQ(-1, getDetailFieldToStr("(isInfrared=1", "isInfrared", text));
     EXPECT_EQ('\0', text[0]);

@@ -32,8 +32,8 @@ std::string loadedPair(const char* szUIStyle)
     TiXmlDocument doc;
     LoadMem(doc, szUIStyle, TIXML_ENCODING_UTF8);
     const TiXmlElement* style = doc.RootElement();
-    const TiXmlElement* first = style != nullptr ? style->FirstChildElement() : nullptr;
-    const TiXmlElement* added = first != nullptr ? first->NextSiblingElement() : nullptr;
+    const TiXmlElement* added = style != nullptr && style->FirstChildElement() != nullptr
+                                    ? style->FirstChildElement()->NextSiblingElement() : nullptr;
     if (added == nullptr || style->Attribute("family") == nullptr || added->Attribute("key") == nullptr) return "?";
     return std::string(style->Attribute("family")) + "/" + added->Attribute("key");
 }
@@ -50,10 +50,7 @@ std::string init(int channel, const std::string& detail, SysConfig& conf, const 
     return testing::internal::GetCapturedStdout();
 }
 
-bool contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 } // namespace
 
@@ -67,22 +64,25 @@ TEST(SystemConfig, DeviceTypeAndChannelChooseTheStylePair)
     } cases[] = {{104, 1, "style_dome/div_dome"}, {2, 1, "style_dome/div_dome"},
                  {13, 1, "style/div"},            {13, 2, "style_Thermal/div_Thermal"},
                  {19, 1, "style_dome/div_dome"},  {19, 2, "style_Thermal/div_Thermal"},
-                 {1, 2, "style/div"},             {4, 1, "style_dome/div_dome"}};
+                 {1, 2, "style/div"},             {4, 1, "style_dome/div_dome"},
+                 {999, 2, "style_dome/div_dome"}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.type << " on channel " << c.channel);
         root.writeFile(kMachineInfo, "deviceType=" + std::to_string(c.type) + "\n");
         SysConfig conf;
         std::memset(&conf, 0x5a, sizeof conf);
         const std::string out = init(c.channel, "(on=1)", conf);
-        const std::string label = std::to_string(c.type) + " on channel " + std::to_string(c.channel);
-        EXPECT_EQ(c.type, conf.nDeviceType) << label;
-        EXPECT_EQ(c.pair, loadedPair(conf.szUIStyle)) << label;
-        EXPECT_EQ(c.type == 2, contains(out, "~~~Assertion failed.")) << label << out;
+        EXPECT_EQ(c.type, conf.nDeviceType);
+        EXPECT_EQ(c.pair, loadedPair(conf.szUIStyle));
+        const bool unknown = c.type == 2 || c.type == 999;
+        EXPECT_EQ(unknown, contains(out, "~~~Assertion failed.")) << out;
+        EXPECT_EQ(unknown, contains(out, "machineinfo, devicetype(" + std::to_string(c.type) +
+                                             ") error, must be 1 or 4 or 8 or 9 or 13\n"));
         uinitSysConf(&conf);
         if (c.type != 2) continue;
         EXPECT_TRUE(contains(out, "DeviceType::IPCAMERA == p_stSysConf->nDeviceType || DeviceType::FACE_DETECT == "
                                   "p_stSysConf->nDeviceType || DeviceType::VEHICLE_DETECT"));
         EXPECT_TRUE(contains(out, "|| DeviceType::DOMECORE_THERMAL_DEVICE == p_stSysConf->nDeviceType   ~~~"));
-        EXPECT_TRUE(contains(out, "machineinfo, devicetype(2) error, must be 1 or 4 or 8 or 9 or 13\n"));
     }
 }
 
@@ -93,24 +93,19 @@ TEST(SystemConfig, RecordFieldsSchemeCountAndCutHostTexts)
     root.writeFile(kMachineInfo, "deviceType=1\n");
     SysConfig conf;
     init(1, "(isInfrared=1)", conf);
-    EXPECT_EQ(31, conf.moduleConfig.nModuleId);
-    EXPECT_STREQ("xxx", conf.moduleConfig.szPlaceholder1);
-    EXPECT_STREQ("xxx", conf.moduleConfig.szPlaceholder2);
-    EXPECT_STREQ("p=1", conf.moduleConfig.szParameters);
-    EXPECT_STREQ("(isInfrared=1)", conf.moduleConfig.szDetail);
     EXPECT_EQ(4u, conf.nSchemeSum);
-    EXPECT_EQ(nullptr, conf.pstUIFile);
-    uinitSysConf(&conf);
-    init(1, "(a=1)(max_scheme=2)", conf);
-    EXPECT_EQ(2u, conf.nSchemeSum);
     uinitSysConf(&conf);
 
     root.writeFile("/tmp/Debug.sign", "4\n0\n");
     const std::string longDetail = "(max_scheme=3)" + std::string(586, 'd');
     const std::string out = init(1, longDetail, conf, std::string(300, 'p'));
+    EXPECT_EQ(31, conf.moduleConfig.nModuleId);
+    EXPECT_STREQ("xxx", conf.moduleConfig.szPlaceholder1);
+    EXPECT_STREQ("xxx", conf.moduleConfig.szPlaceholder2);
     EXPECT_EQ(std::string(255, 'p'), conf.moduleConfig.szParameters);
     EXPECT_EQ(longDetail.substr(0, 511), conf.moduleConfig.szDetail);
     EXPECT_EQ(3u, conf.nSchemeSum);
+    EXPECT_EQ(nullptr, conf.pstUIFile);
     EXPECT_TRUE(contains(out, "[sensor warn] file:sensor fun:initSysConf"));
     EXPECT_TRUE(contains(out, "szParameters: host text of 300 characters"));
     EXPECT_TRUE(contains(out, "szDetail: host text of 600 characters"));
@@ -123,17 +118,11 @@ TEST(SystemConfig, MissingFactoryFilesAreReportedAndReleaseFreesTexts)
     std::filesystem::create_directories(root.host("/tmp"));
     SysConfig conf;
     const std::string out = init(1, "", conf);
-    for (const char* part :
-         {"SystemInfoParser::parseMachineInfo(\"/mnt/mtd/code/factory_setting/machineinfo.ini\", machineInfo)   ~~~",
-          "devicetype(0) error", "file_name(/hd1/moduleConfig/sensorConfig/style/Style_dome.xml)",
-          "loadFromFile(strStyleFileName.c_str(), p_stSysConf->szUIStyle, getFileLen(strStyleFileName.c_str())) > 0",
-          "loadFromFile(strStyleDivFileName.c_str(), ui_styleDiversity, "
-          "getFileLen(strStyleDivFileName.c_str())) > 0"}) {
-        EXPECT_TRUE(contains(out, part)) << part;
-    }
+    EXPECT_TRUE(contains(out, "SystemInfoParser::parseMachineInfo(\"/mnt/mtd/code/factory_setting/machineinfo.ini\""));
+    EXPECT_TRUE(contains(out, "file_name(/hd1/moduleConfig/sensorConfig/style/Style_dome.xml)"));
+    EXPECT_TRUE(contains(out, "loadFromFile(strStyleDivFileName.c_str(), ui_styleDiversity, "));
     ASSERT_NE(nullptr, conf.szUIStyle);
     EXPECT_STREQ("", conf.szUIStyle);
-
     // The texts belong to the record: the leak checker catches a miss.
     conf.nUIFileSum = 2;
     conf.pstUIFile = new UIFileInfo[2]{{1, new char[4](), new char[4]()}, {2, nullptr, new char[8]()}};

@@ -2,8 +2,8 @@
 // from the cache corrected by the ISP, as the merged style's shutter item says.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,17 +14,12 @@
 namespace {
 
 const char* const kMergedStyle = "/tmp/merge_style_ch1.xml";
-const char* const kLoadReport = "objStyleXmlDoc.LoadFile(filename, TIXML_ENCODING_UTF8)";
 
 std::string pairsOf(const KeyVal* records, size_t count)
 {
     std::string text;
-    for (size_t i = 0; i < count; ++i) {
-        char pair[32];
-        std::snprintf(pair, sizeof pair, "(%d,%d)", static_cast<int>(records[i].key),
-                      static_cast<int>(records[i].value));
-        text += pair;
-    }
+    for (const KeyVal* r = records; r != records + count; ++r)
+        text += "(" + std::to_string(static_cast<int>(r->key)) + "," + std::to_string(static_cast<int>(r->value)) + ")";
     return text;
 }
 
@@ -36,21 +31,21 @@ std::string pairsOfFile(TestRoot& root, const std::string& file)
     return pairsOf(records.data(), records.size());
 }
 
-std::string pairsOfSet(const ControllerProbe& camera, u32 scheme)
-{
-    return pairsOf(camera.m_ppUserKeyVal[scheme], camera.m_nKeyValSum);
-}
-
 std::string shutterStyle(const char* value)
 {
-    return std::string("<?xml version=\"1.0\"?>\n<style version=\"1\"><tab key=\"exposure\" name=\"Exposure\">"
-                       "<item id=\"49\" name=\"Max Shutter\" type=\"menu\" value=\"") +
-           value + "\"/></tab></style>\n";
+    return std::string("<style><tab key=\"exposure\"><item id=\"49\" value=\"") + value + "\"/></tab></style>";
 }
 
-bool has(const std::string& text, const std::string& piece)
+bool has(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
+
+// The answer of getAllParameters appended to `head`, and whether the merged style failed to load.
+std::pair<std::string, bool> allParameters(ControllerProbe& camera, const std::string& head)
 {
-    return text.find(piece) != std::string::npos;
+    std::string out = head;
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(camera.getAllParameters(out));
+    const std::string printed = testing::internal::GetCapturedStdout();
+    return {out, has(printed, "objStyleXmlDoc.LoadFile(filename, TIXML_ENCODING_UTF8)")};
 }
 
 } // namespace
@@ -63,7 +58,6 @@ TEST(WholeScheme, ShutterItemDecidesBetweenTheStoredFileAndTheCorrectedCache)
     const std::string merged = root.readFile(kMergedStyle);
     ASSERT_TRUE(has(merged, "id=\"49\""));
     const std::string file1 = "/mnt/mtd/code/config_file/sensor1_1.cfg";
-
     // Scheme 1 saved with brightness 33, then changed to 77 without saving.
     ASSERT_TRUE(camera.setParamScheme(1));
     ASSERT_EQ(SNS_SUCCESS, camera.setParameter(KEY_BRIGHTNESS, 33, true));
@@ -74,16 +68,13 @@ TEST(WholeScheme, ShutterItemDecidesBetweenTheStoredFileAndTheCorrectedCache)
     const struct {
         const char* name;
         std::string style; // empty: no merged style file at all
-        bool fromFile;
-        bool reported;
+        bool fromFile, reported;
     } cases[] = {
         {"sample style (value 4)", merged, false, false},
         {"value 199", shutterStyle("199"), false, false},
         {"value 200", shutterStyle("200"), true, false},
         {"value 215", shutterStyle("215"), true, false},
-        {"no shutter item",
-         "<?xml version=\"1.0\"?>\n<style><tab key=\"image\"><item id=\"34\" value=\"50\"/></tab></style>\n", true,
-         false},
+        {"no shutter item", "<style><tab key=\"image\"><item id=\"34\" value=\"50\"/></tab></style>", true, false},
         {"missing file", "", true, true},
         {"garbage", "<style><tab key=", true, true},
     };
@@ -91,77 +82,30 @@ TEST(WholeScheme, ShutterItemDecidesBetweenTheStoredFileAndTheCorrectedCache)
         SCOPED_TRACE(c.name);
         // A value off the published shutter list, for the ISP to correct.
         ASSERT_GE(camera.setKeyValToCache(1, KEY_MAX_SHUTTER, 42, false), 0);
-        if (c.style.empty()) {
-            root.remove(kMergedStyle);
-        } else {
-            root.writeFile(kMergedStyle, c.style);
-        }
+        if (c.style.empty()) root.remove(kMergedStyle);
+        if (!c.style.empty()) root.writeFile(kMergedStyle, c.style);
         isp_sim::clearTrace();
-
-        std::string out = "head";
-        testing::internal::CaptureStdout();
-        const bool answered = camera.getAllParameters(out);
-        const std::string printed = testing::internal::GetCapturedStdout();
-        EXPECT_TRUE(answered);
+        const auto answer = allParameters(camera, "head");
+        EXPECT_EQ(c.reported, answer.second);
         if (c.fromFile) {
-            EXPECT_EQ("head" + pairsOfFile(root, file1), out);
-            EXPECT_TRUE(has(out, "(34,33)"));
+            EXPECT_EQ("head" + pairsOfFile(root, file1), answer.first);
+            EXPECT_TRUE(has(answer.first, "(34,33)"));
             EXPECT_EQ(42u, camera.cached(1, KEY_MAX_SHUTTER));
             EXPECT_EQ(0u, isp_sim::countCalls(KEY_MAX_SHUTTER, IA_CMD_OPT_CORRECT_PARAM));
-        } else {
-            // Corrected in place to the nearest published item.
+        } else { // corrected in place to the nearest published item
             EXPECT_EQ(50u, camera.cached(1, KEY_MAX_SHUTTER));
-            EXPECT_EQ("head" + pairsOfSet(camera, 1), out);
-            EXPECT_TRUE(has(out, "(34,77)"));
-            EXPECT_TRUE(has(out, "(49,50)"));
+            EXPECT_EQ("head" + pairsOf(camera.m_ppUserKeyVal[1], camera.m_nKeyValSum), answer.first);
+            EXPECT_TRUE(has(answer.first, "(34,77)") && has(answer.first, "(49,50)"));
         }
-        EXPECT_EQ(c.reported, has(printed, kLoadReport));
     }
-    // Reading changes no file.
-    EXPECT_TRUE(has(pairsOfFile(root, file1), "(34,33)"));
-}
+    EXPECT_TRUE(has(pairsOfFile(root, file1), "(34,33)")); // reading changes no file
 
-TEST(WholeScheme, FactorySetOrStoppedControllerWithoutShutterItemLeavesTheAnswerAlone)
-{
-    ControllerRig rig;
-    TestRoot& root = rig.root();
-    ControllerProbe& camera = rig.start(1);
-    const std::string merged = root.readFile(kMergedStyle);
+    // The factory set is answered only below 200; nothing at all once stopped.
     ASSERT_TRUE(camera.setParamScheme(static_cast<int>(camera.schemeCount())));
-
     root.writeFile(kMergedStyle, shutterStyle("230"));
-    std::string out = "keep";
-    EXPECT_TRUE(camera.getAllParameters(out));
-    EXPECT_EQ("keep", out);
-    root.remove(kMergedStyle);
-    EXPECT_TRUE(camera.getAllParameters(out));
-    EXPECT_EQ("keep", out);
-
-    // With a shutter item below 200 the factory set itself is answered.
+    EXPECT_EQ("keep", allParameters(camera, "keep").first);
     root.writeFile(kMergedStyle, merged);
-    EXPECT_TRUE(camera.getAllParameters(out));
-    EXPECT_EQ("keep" + pairsOfSet(camera, camera.schemeCount()), out);
-    EXPECT_TRUE(has(out, "(8000,0)"));
-
+    EXPECT_EQ("keep" + pairsOf(camera.m_pFctKeyVal, camera.m_nKeyValSum), allParameters(camera, "keep").first);
     ControllerRig::runWithClock([&camera] { camera.uinit(); });
-    out = "keep";
-    EXPECT_TRUE(camera.getAllParameters(out));
-    EXPECT_EQ("keep", out);
-}
-
-TEST(WholeScheme, ThermalChannelReadsItsOwnSchemeFile)
-{
-    ControllerRig rig;
-    TestRoot& root = rig.root();
-    ControllerProbe& thermal = rig.start(2);
-    ASSERT_TRUE(thermal.m_bThermalChannel);
-    // The thermal page has no shutter item: the stored file answers.
-    ASSERT_FALSE(has(root.readFile("/tmp/merge_style_ch2.xml"), "id=\"49\""));
-    ASSERT_EQ(SNS_SUCCESS, thermal.setParameter(KEY_BRIGHTNESS, 77, true));
-
-    std::string out;
-    EXPECT_TRUE(thermal.getAllParameters(out));
-    EXPECT_EQ(pairsOfFile(root, "/mnt/mtd/code/config_file/sensor-thermal0.cfg"), out);
-    EXPECT_TRUE(has(out, "(34,50)"));
-    EXPECT_FALSE(root.exists("/mnt/mtd/code/config_file/sensor2_0.cfg"));
+    EXPECT_EQ("keep", allParameters(camera, "keep").first);
 }
