@@ -69,7 +69,7 @@ void setWindow(ControllerProbe& camera, int startHour, int startMin, int endHour
     for (int i = 0; i < 4; ++i) ASSERT_EQ(SNS_SUCCESS, camera.setParameter(keys[i], values[i], true));
 }
 
-// Fresh schemes hold the empty window 00:00-00:00, which no save accepts.
+// The whole day: a window every save accepts.
 void makeSavable(ControllerProbe& camera) { setWindow(camera, 0, 0, 24, 0); }
 
 } // namespace
@@ -80,6 +80,7 @@ TEST(Restore, FlushedValuesSurviveARestartAndUnsavedOnesAreRolledBack)
     TestRoot& root = rig.root();
     ControllerProbe& camera = rig.start(1);
     ASSERT_EQ(SNS_SUCCESS, camera.setParameter(KEY_BRIGHTNESS, 77, true));
+    setWindow(camera, 8, 0, 8, 0); // an empty window makes the scheme unsavable
     EXPECT_EQ(507, camera.flush());
     EXPECT_EQ(50, fileValue(root, 0, KEY_BRIGHTNESS));
     makeSavable(camera);
