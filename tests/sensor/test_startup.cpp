@@ -339,3 +339,54 @@ TEST(Startup, SchemeModeOfSchemeZeroChoosesTheFirstScheme)
     }
 }
 
+
+// Damaged files from flash: init still completes and the controller answers.
+TEST(StartupInput, DamagedFilesStillGiveAWorkingController)
+{
+    const std::string stamp("\x08\0\0\0", 4);
+    const struct {
+        const char* what;
+        std::function<void(TestRoot&)> damage;
+    } cases[] = {
+        {"style without items", [](TestRoot& r) { r.writeFile(kStyle, "<style><tab key=\"a\"/></style>"); }},
+        {"style that is not XML", [](TestRoot& r) { r.writeFile(kStyle, "<style><tab"); }},
+        {"short scheme file", [&](TestRoot& r) { r.writeFile(schemeFile(0), "\x01\x02\x03"), r.writeFile(kStamp, stamp); }},
+        {"long garbage scheme file",
+         [&](TestRoot& r) { r.writeFile(schemeFile(0), std::string(5000, '\xff')), r.writeFile(kStamp, stamp); }},
+        {"unknown device type", [](TestRoot& r) { r.writeFile(kMachineInfo, "deviceType=1000\n"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ControllerRig rig;
+        c.damage(rig.root());
+        ControllerProbe& camera = rig.start(1);
+        EXPECT_TRUE(camera.getSensorStatus());
+        EXPECT_EQ(SNS_SUCCESS, camera.setParameter(KEY_BRIGHTNESS, 40, true));
+        int value = 0;
+        EXPECT_TRUE(camera.getParameter(KEY_BRIGHTNESS, value));
+        EXPECT_EQ(40, value);
+    }
+}
+
+// The video module decides what the page offers, and a busy one delays the
+// style by at most 30 questions.
+TEST(StartupInput, VideoModuleSetsDisplayFlagsAndBoundsTheStyleWait)
+{
+    ControllerRig rig;
+    ControllerProbe& camera = rig.construct(1);
+    RecordingVideo& video = rig.video(1);
+    video.wdr.setLimitFramesModeId(0);
+    video.wdr.setLimitWdr(1);
+    video.wdr.setLDCSupport(1);
+    video.wdr.setLDCSwitch(1);
+    ASSERT_TRUE(initOn(camera, rig.moduleConfig(1)));
+    EXPECT_EQ(0, camera.m_bShowWDRFalg);
+    EXPECT_EQ(1, camera.m_bShowLDCFlag);
+
+    video.busyAnswers = 1000;
+    std::string style;
+    ControllerRig::runWithClock([&] { style = camera.getUIStyleFile(); });
+    EXPECT_EQ(30, video.busyQueries);
+    EXPECT_FALSE(has(style, "id=\"2368\"")); // WDR is not offered
+    EXPECT_TRUE(has(style, "id=\"2048\""));  // lens distortion correction is
+}
