@@ -1,6 +1,6 @@
 // The value cache of the schemes, the key-command lookup and the plain
 // dispatch handlers that forward one value to the ISP.
-#include <cstdio>
+#include <cstring>
 
 #include "ISensorController.h"
 #include "SensorKeys.h"
@@ -15,10 +15,14 @@ namespace {
 constexpr u32 kLensCmdFirst = 1536;
 constexpr u32 kLensCmdLast = 1616;
 
+// A bounded copy, cut at N - 1 characters; the set path makes two per record,
+// so no printf machinery.
 template <size_t N>
 void copyText(char (&to)[N], const char* from)
 {
-    std::snprintf(to, N, "%s", from);
+    const size_t length = strnlen(from, N - 1);
+    std::memcpy(to, from, length);
+    to[length] = '\0';
 }
 
 } // namespace

@@ -60,9 +60,9 @@ void printColoured(int colour, const char* header, const char* message)
     std::fflush(stdout);
 }
 
-void headerReport(const KindInfo& info, int colour, const sensor::ReportSite& site, const char* message)
+// Prints a report whose level the caller has just found shown.
+void printHeaderReport(const KindInfo& info, int colour, const sensor::ReportSite& site, const char* message)
 {
-    if (!sensor::levelAtLeast(info.threshold)) return;
     char header[512];
     std::snprintf(header, sizeof header, "%s file:%s fun:%s line:%d\n", info.tag, site.module, site.function,
                   site.line);
@@ -104,38 +104,47 @@ bool levelAtLeast(int threshold)
     return g_nDebugLevel >= threshold;
 }
 
+// The level is probed before the message is formatted: a hidden report
+// costs its probe and nothing more.
 void report(ReportKind kind, const ReportSite& site, const char* format, ...)
 {
+    const KindInfo& info = kindInfo(kind);
+    if (!levelAtLeast(info.threshold)) return;
     char message[kReportBufferSize];
     va_list args;
     va_start(args, format);
     std::vsnprintf(message, sizeof message, format, args);
     va_end(args);
-    headerReport(kindInfo(kind), kindInfo(kind).colour, site, message);
+    printHeaderReport(info, info.colour, site, message);
 }
 
 void reportColoured(int colour, const ReportSite& site, const char* format, ...)
 {
+    const KindInfo& info = kindInfo(ReportKind::Dbg);
+    if (!levelAtLeast(info.threshold)) return;
     char message[kReportBufferSize];
     va_list args;
     va_start(args, format);
     std::vsnprintf(message, sizeof message, format, args);
     va_end(args);
-    headerReport(kindInfo(ReportKind::Dbg), colour, site, message);
+    printHeaderReport(info, colour, site, message);
 }
 
 void reportAssert(const ReportSite& site, const char* condition, const char* detailFormat, ...)
 {
-    char message[kReportBufferSize];
-    std::snprintf(message, sizeof message, "%s   ~~~Assertion failed.\n", condition);
-    headerReport(kindInfo(ReportKind::Assert), kColourRed, site, message);
+    const KindInfo& info = kindInfo(ReportKind::Assert);
+    if (levelAtLeast(info.threshold)) {
+        char message[kReportBufferSize];
+        std::snprintf(message, sizeof message, "%s   ~~~Assertion failed.\n", condition);
+        printHeaderReport(info, kColourRed, site, message);
+    }
 
-    char detail[kReportBufferSize];
-    va_list args;
-    va_start(args, detailFormat);
-    std::vsnprintf(detail, sizeof detail, detailFormat, args);
-    va_end(args);
     if (levelAtLeast(kLevelAssert)) {
+        char detail[kReportBufferSize];
+        va_list args;
+        va_start(args, detailFormat);
+        std::vsnprintf(detail, sizeof detail, detailFormat, args);
+        va_end(args);
         printColoured(kColourRed, "", detail);
         writeLogEntries(kindInfo(ReportKind::Assert).tag, detail, nullptr);
     }
