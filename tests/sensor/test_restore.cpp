@@ -142,7 +142,7 @@ TEST(Restore, FlushRefusesAScheduleWindowThatCannotMatch)
     const struct {
         int startHour, startMin, endHour, endMin, code;
     } cases[] = {{8, 0, 8, 0, 507},  {25, 0, 26, 0, 505}, {24, 1, 24, 2, 505}, {0, 0, 24, 1, 506},
-                 {22, 0, 6, 0, 507}, {0, 0, 24, 0, 0},    {8, 30, 17, 45, 0}};
+                 {22, 0, 6, 0, 507}, {8, 30, 17, 45, 0},  {0, 0, 24, 0, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.startHour << ":" << c.startMin << "-" << c.endHour << ":" << c.endMin);
         setWindow(camera, c.startHour, c.startMin, c.endHour, c.endMin);
