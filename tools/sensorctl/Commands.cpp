@@ -259,7 +259,9 @@ bool cmdRun(CommandContext& context, const std::vector<std::string>& args)
     int minute = fromHour * 60 + fromMinute;
     bool ok = true;
     for (int step = 0; step <= hours * 60 && ok; ++step, ++minute) {
-        if (step > 0) ok = technic_sim::advanceAndSettle(60, 0, threads, 10000);
+        // The first step lets every thread make a pass at the start time.
+        ok = step == 0 ? technic_sim::advanceAndSettle(1, 0, threads, 10000)
+                       : technic_sim::advanceAndSettle(60, 0, threads, 10000);
         for (int channel = 1; channel <= context.session.channelCount(); ++channel) {
             if (!context.session.started(channel)) continue;
             int scheme = -1;
