@@ -111,6 +111,13 @@ char* loadTextFile(const char* name, int& nLoaded)
 
 } // namespace
 
+void getStyleDocuments(int p_nChannelID, int p_nDeviceType, std::string& p_strStyle, std::string& p_strDiversity)
+{
+    const StyleDocuments& documents = chooseDocuments(p_nChannelID, p_nDeviceType);
+    p_strStyle = documents.szStyle;
+    p_strDiversity = documents.szDiversity;
+}
+
 int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, SysConfig* p_stSysConf)
 {
     if (p_stSysConf == nullptr) return SNS_SUCCESS;

@@ -338,8 +338,11 @@ bool cmdConfig(CommandContext& context, const std::vector<std::string>&)
 {
     SysConfig config{};
     initSysConf(context.channel, context.session.moduleConfig(context.channel), &config);
-    std::fprintf(results(), "module_id\t%d\nschemes\t%u\ndevice_type\t%d\ndetail\t%s\n", config.moduleConfig.nModuleId,
-                config.nSchemeSum, config.nDeviceType, config.moduleConfig.szDetail);
+    std::string style, diversity;
+    getStyleDocuments(context.channel, config.nDeviceType, style, diversity);
+    std::fprintf(results(), "module_id\t%d\nschemes\t%u\ndevice_type\t%d\ndetail\t%s\nstyle\t%s\ndiversity\t%s\n",
+                 config.moduleConfig.nModuleId, config.nSchemeSum, config.nDeviceType, config.moduleConfig.szDetail,
+                 style.c_str(), diversity.c_str());
     uinitSysConf(&config);
     return true;
 }
@@ -488,7 +491,7 @@ const std::vector<Command> kCommands = {
     {"white", "white on|off", "white-light illuminator (switches infrared off)", 1, 1, true, cmdWhite},
     {"dn", "dn day|night", "set the day/night state", 1, 1, true, cmdDayNight},
     {"sync-fov", "sync-fov", "align the zoom with the field-of-view calibration file", 0, 0, true, cmdSyncFov},
-    {"config", "config", "module id, scheme count, device type and detail text", 0, 0, false, cmdConfig},
+    {"config", "config", "module id, scheme count, device type, detail text, style pair", 0, 0, false, cmdConfig},
     {"merge", "merge", "write the merged style of the channel and print it", 0, 0, false, cmdMerge},
     {"style", "style", "the dynamic style the web page draws", 0, 0, false, cmdStyle},
     {"defaults", "defaults", "the factory set: key, name, value", 0, 0, false, cmdDefaults},

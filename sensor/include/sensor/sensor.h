@@ -3,6 +3,8 @@
 #ifndef SENSOR_SENSOR_H
 #define SENSOR_SENSOR_H
 
+#include <string>
+
 #include "ModuleConfigure.h"
 
 #include "SensorApi.h"
@@ -12,5 +14,9 @@
 // cut at the field and reported.
 SENSOR_API int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, SysConfig* p_stSysConf);
 SENSOR_API void uinitSysConf(SysConfig* p_stSysConf);
+// The style and style-diversity documents initSysConf loads for a channel
+// (camera id) of a device type.
+SENSOR_API void getStyleDocuments(int p_nChannelID, int p_nDeviceType, std::string& p_strStyle,
+                                  std::string& p_strDiversity);
 
 #endif
