@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <tinyxml.h>
 
+#include "DevicePaths.h"
 #include "ISensorController.h"
 #include "ModuleConfigure.h"
 #include "SensorFile.h"
@@ -9,18 +10,11 @@
 #include "SensorKeys.h"
 #include "SensorReport.h"
 #include "XmlFiles.h"
-#include "sy_system.h"
 
 static const char* const kReportModule = "ISensorController";
 
 namespace {
 
-const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-const char* const kModuleConfigFile = "/hd1/moduleConfig/moduleConfig.xml";
-const char* const kMergedStyleFile = "/tmp/merge_style_ch%d.xml";
-const char* const kDeleteThermalSchemes = "rm -rf /mnt/mtd/code/config*/sensor-thermal*.cfg";
-const char* const kDeleteSchemes = "rm -rf /mnt/mtd/code/config*/sensor%d_[0-3].cfg";
-const int kShellTimeout = 30;
 
 // Window-check results of paramCheck.
 const int kWindowValid = 0;
@@ -122,9 +116,9 @@ namespace {
 bool deviceModuleConfig(ModuleConfigure& out)
 {
     MachineInfo machineInfo;
-    SystemInfoParser::parseMachineInfo(kMachineInfoFile, machineInfo);
+    SystemInfoParser::parseMachineInfo(sensor::kMachineInfoFile, machineInfo);
     std::vector<ModuleConfigure> modules;
-    ModuleConfigureParser::parse(kModuleConfigFile, machineInfo.getHardwareModel(), machineInfo.getHardwareCode(),
+    ModuleConfigureParser::parse(sensor::kModuleConfigFile, machineInfo.getHardwareModel(), machineInfo.getHardwareCode(),
                                  modules);
     if (modules.empty()) return false;
     out = modules.front();
@@ -141,13 +135,7 @@ bool ISensorController::resetParameters()
 
     switch_to(static_cast<int>(m_stSysConf.nSchemeSum), false);
 
-    char command[256] = {0};
-    if (m_bThermalChannel) {
-        std::snprintf(command, sizeof command, "%s", kDeleteThermalSchemes);
-    } else {
-        std::snprintf(command, sizeof command, kDeleteSchemes, m_nCameraID);
-    }
-    sy_system(command, kShellTimeout);
+    deleteSchemeFiles();
 
     uinit();
 
@@ -159,7 +147,7 @@ bool ISensorController::resetParameters()
         ModuleConfigure fromDevice;
         const bool found = deviceModuleConfig(fromDevice);
         SNS_CHECK_TEXT(found, "!modules.empty()", "no module configuration in %s, the kept one is used\n",
-                       kModuleConfigFile);
+                       sensor::kModuleConfigFile);
         if (found) config = fromDevice;
     }
 
@@ -176,7 +164,7 @@ bool ISensorController::getAllParameters(std::string& p_strOut)
     VXMutexManager guard(m_objMutex);
 
     char filename[100] = {0};
-    std::snprintf(filename, sizeof filename, kMergedStyleFile, m_nCameraID);
+    std::snprintf(filename, sizeof filename, sensor::kMergedStyleFile, m_nCameraID);
     TiXmlDocument objStyleXmlDoc;
     SNS_CHECK_TEXT(sensor::loadXmlFile(objStyleXmlDoc, filename, TIXML_ENCODING_UTF8),
                    "objStyleXmlDoc.LoadFile(filename, TIXML_ENCODING_UTF8)", "");

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "DeviceFiles.h"
+#include "DevicePaths.h"
 #include "DeviceTypes.h"
 #include "ISensorController.h"
 #include "SensorFile.h"
@@ -17,9 +18,6 @@ static const char* const kReportModule = "ISensorController";
 
 namespace {
 
-const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-const char* const kThermalSchemeFile = "/mnt/mtd/code/config_file/sensor-thermal%d.cfg";
-const char* const kSchemeFile = "/mnt/mtd/code/config_file/sensor%d_%d.cfg";
 const char* const kDeleteThermalSchemes = "rm -rf /mnt/mtd/code/config*/sensor-thermal*.cfg";
 const char* const kDeleteSchemes = "rm -rf /mnt/mtd/code/config*/sensor%d_[0-3].cfg";
 const int kShellTimeout = 30;
@@ -66,11 +64,22 @@ std::string ISensorController::schemeFileName(u32 p_nScheme) const
 {
     char name[256] = {0};
     if (m_bThermalChannel) {
-        std::snprintf(name, sizeof name, kThermalSchemeFile, static_cast<int>(p_nScheme));
+        std::snprintf(name, sizeof name, sensor::kThermalSchemeFile, static_cast<int>(p_nScheme));
     } else {
-        std::snprintf(name, sizeof name, kSchemeFile, m_nCameraID, static_cast<int>(p_nScheme));
+        std::snprintf(name, sizeof name, sensor::kSchemeFile, m_nCameraID, static_cast<int>(p_nScheme));
     }
     return name;
+}
+
+void ISensorController::deleteSchemeFiles()
+{
+    char command[256] = {0};
+    if (m_bThermalChannel) {
+        std::snprintf(command, sizeof command, "%s", kDeleteThermalSchemes);
+    } else {
+        std::snprintf(command, sizeof command, kDeleteSchemes, m_nCameraID);
+    }
+    sy_system(command, kShellTimeout);
 }
 
 bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
@@ -106,17 +115,11 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
         SNS_WARN("check the sensor version,   local(%u) --> libsensordll.so(%u), source the cmd: rm -rf "
                  "/mnt/mtd/code/config*/sensor*\n",
                  storedVersion, m_nVersion);
-        char command[256] = {0};
-        if (m_bThermalChannel) {
-            std::snprintf(command, sizeof command, "%s", kDeleteThermalSchemes);
-        } else {
-            std::snprintf(command, sizeof command, kDeleteSchemes, m_nCameraID);
-        }
-        sy_system(command, kShellTimeout);
+        deleteSchemeFiles();
     }
 
     MachineInfo machineInfo;
-    SystemInfoParser::parseMachineInfo(kMachineInfoFile, machineInfo);
+    SystemInfoParser::parseMachineInfo(sensor::kMachineInfoFile, machineInfo);
     DeviceType deviceType;
     deviceType.setDeviceTypeId(machineInfo.getDeviceType());
 

@@ -2,12 +2,9 @@
 // accessors and the notification path to the video module.
 #include "ISensorController.h"
 
+#include "DevicePaths.h"
 #include "DeviceTypes.h"
 #include "SensorReport.h"
-
-namespace {
-const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-} // namespace
 
 std::atomic<int> ISensorController::m_nPassKeycmd{-1};
 std::atomic<int> ISensorController::m_nChanneldDosomething{-1};
@@ -44,7 +41,7 @@ ISensorController::ISensorController()
     m_pSensorThread = new GThread(VXCallback::member(this, &ISensorController::sensorThread), "SensorThread",
                                   VXCallback::function(&GThread::emptyFun), VXCallback::function(&GThread::emptyFun));
     m_nFlags = 0;
-    SystemInfoParser::parseMachineInfo(kMachineInfoFile, m_objMachineInfo);
+    SystemInfoParser::parseMachineInfo(sensor::kMachineInfoFile, m_objMachineInfo);
 }
 
 ISensorController::~ISensorController()

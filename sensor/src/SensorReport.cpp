@@ -106,28 +106,32 @@ bool levelAtLeast(int threshold)
 
 // The level is probed before the message is formatted: a hidden report
 // costs its probe and nothing more.
-void report(ReportKind kind, const ReportSite& site, const char* format, ...)
+namespace {
+
+void formatHeaderReport(const KindInfo& info, int colour, const ReportSite& site, const char* format, va_list args)
 {
-    const KindInfo& info = kindInfo(kind);
     if (!levelAtLeast(info.threshold)) return;
     char message[kReportBufferSize];
+    std::vsnprintf(message, sizeof message, format, args);
+    printHeaderReport(info, colour, site, message);
+}
+
+} // namespace
+
+void report(ReportKind kind, const ReportSite& site, const char* format, ...)
+{
     va_list args;
     va_start(args, format);
-    std::vsnprintf(message, sizeof message, format, args);
+    formatHeaderReport(kindInfo(kind), kindInfo(kind).colour, site, format, args);
     va_end(args);
-    printHeaderReport(info, info.colour, site, message);
 }
 
 void reportColoured(int colour, const ReportSite& site, const char* format, ...)
 {
-    const KindInfo& info = kindInfo(ReportKind::Dbg);
-    if (!levelAtLeast(info.threshold)) return;
-    char message[kReportBufferSize];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(message, sizeof message, format, args);
+    formatHeaderReport(kindInfo(ReportKind::Dbg), colour, site, format, args);
     va_end(args);
-    printHeaderReport(info, colour, site, message);
 }
 
 void reportAssert(const ReportSite& site, const char* condition, const char* detailFormat, ...)

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "DevicePaths.h"
 #include "DeviceTypes.h"
 #include "MachineInfo.h"
 #include "SensorFile.h"
@@ -14,7 +15,6 @@ static const char* const kReportModule = "sensor";
 
 namespace {
 
-const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
 const u32 kDefaultSchemeSum = 4;
 
 // The device types the module serves, in the order the report names them.
@@ -150,7 +150,7 @@ int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, S
     }
 
     MachineInfo machineInfo;
-    SNS_CHECK_TEXT(SystemInfoParser::parseMachineInfo(kMachineInfoFile, machineInfo),
+    SNS_CHECK_TEXT(SystemInfoParser::parseMachineInfo(sensor::kMachineInfoFile, machineInfo),
                    "SystemInfoParser::parseMachineInfo(\"/mnt/mtd/code/factory_setting/machineinfo.ini\", machineInfo)",
                    "");
     p_stSysConf->nDeviceType = machineInfo.getDeviceType();

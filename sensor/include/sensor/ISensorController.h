@@ -226,6 +226,8 @@ protected:
     void buildKeyCmdMap();
     void releaseSchemeSets();
     std::string schemeFileName(u32 p_nScheme) const;
+    // Removes this channel's scheme files (schemes 0 to 3) through the shell.
+    void deleteSchemeFiles();
     // The automatic scheme selection of one thread pass.
     void selectScheme();
     // Waits in 0.5 s steps while a reset, restore or switch is running.
