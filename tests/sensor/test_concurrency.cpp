@@ -19,16 +19,6 @@ constexpr int kRounds = 30;
 constexpr int kIsp = 0;
 const u32 kPictureKeys[] = {KEY_BRIGHTNESS, KEY_SATURATION, KEY_CONTRAST, KEY_SHARPNESS};
 
-// The field-of-view request is process-wide: none is inherited or left behind.
-struct RequestGuard {
-    RequestGuard() { clear(); }
-    ~RequestGuard() { clear(); }
-    static void clear()
-    {
-        ISensorController::m_nPassKeycmd = -1;
-        ISensorController::m_nChanneldDosomething = -1;
-    }
-};
 
 // Starts every body on a thread of its own and returns when all have ended;
 // meanwhile the simulated clock moves whenever anything waits on it, so the
@@ -46,7 +36,6 @@ void runTogether(const std::vector<std::function<void()>>& bodies)
 
 TEST(Concurrency, HostThreadsAroundTheSensorThreadAndAFactoryReset)
 {
-    RequestGuard guard;
     ControllerRig rig;
     ControllerProbe& camera = rig.start(1);
     const int schemes = static_cast<int>(camera.schemeCount());

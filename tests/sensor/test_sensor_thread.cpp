@@ -10,16 +10,6 @@
 
 namespace {
 
-// The request is process-wide: no test may inherit one or leave one behind.
-struct RequestGuard {
-    RequestGuard() { clear(); }
-    ~RequestGuard() { clear(); }
-    static void clear()
-    {
-        ISensorController::m_nPassKeycmd = -1;
-        ISensorController::m_nChanneldDosomething = -1;
-    }
-};
 
 // 1: pending for camera id 1; 0: cleared; -1: anything else.
 int requestState()
@@ -43,7 +33,6 @@ size_t zoomSets() { return isp_sim::countCalls(KEY_MZ_POSITION, IA_CMD_OPT_SET);
 
 TEST(SensorThread, RequestFromAnyChannelWaitsForCameraOneAndIsServedOnce)
 {
-    RequestGuard guard;
     ControllerRig rig;
     ControllerProbe& thermal = rig.start(2);
     isp_sim::clearTrace();
@@ -72,7 +61,6 @@ TEST(SensorThread, RequestFromAnyChannelWaitsForCameraOneAndIsServedOnce)
 
 TEST(SensorThread, ResettingPassDoesNotWaitAndManualPassOnlyServesTheRequest)
 {
-    RequestGuard guard;
     ControllerRig rig;
     ControllerProbe& camera = rig.start(1);
     camera.setParameter(KEY_SCHEME_MODE, 2, true);

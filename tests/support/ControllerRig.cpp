@@ -51,6 +51,7 @@ ControllerRig::ControllerRig(bool withExample) : m_root(withExample)
 {
     // Tests choose their own verbosity.
     m_root.remove("/tmp/Debug.sign");
+    clearFieldOfViewRequest();
     isp_sim::reset();
     if (withExample) isp_sim::loadProfile("/mnt/mtd/isp_profile.ini");
     technic_sim::setLocalTime(12, 0, 0);
@@ -64,6 +65,13 @@ ControllerRig::~ControllerRig()
     }
     m_controllers.clear();
     isp_sim::reset();
+    clearFieldOfViewRequest();
+}
+
+void ControllerRig::clearFieldOfViewRequest()
+{
+    ISensorController::m_nPassKeycmd = -1;
+    ISensorController::m_nChanneldDosomething = -1;
 }
 
 ModuleConfigure ControllerRig::moduleConfig(int channel) const

@@ -122,6 +122,9 @@ public:
     // point.
     void settle() const;
     int runningThreads() const;
+    // The field-of-view request is process-wide: a rig neither inherits one
+    // nor leaves one behind.
+    static void clearFieldOfViewRequest();
 
 private:
     TestRoot m_root;
