@@ -8,6 +8,7 @@
 #include "SensorFile.h"
 #include "SensorKeyVal.h"
 #include "SensorKeys.h"
+#include "SchemeWindow.h"
 #include "SensorReport.h"
 #include "XmlFiles.h"
 
@@ -28,8 +29,6 @@ const int kCustomShutterList = 200;
 // Debug levels above this restart a factory reset from the device's files.
 const int kDeviceConfigLevel = 5;
 
-// Positions of the schedule window in every set.
-const u32 kStartHour = 1, kStartMin = 2, kEndHour = 3, kEndMin = 4;
 
 } // namespace
 
@@ -37,16 +36,14 @@ int ISensorController::paramCheck()
 {
     // A set too short to hold a window (a style without items) has none to
     // refuse; nothing is read past it.
+    sensor::SchemeWindow window{};
     if (m_ppUserKeyVal == nullptr || static_cast<u32>(m_nCurScheme) > m_stSysConf.nSchemeSum ||
-        m_nKeyValSum <= kEndMin) {
+        !sensor::schemeWindow(m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum, window)) {
         return kWindowValid;
     }
-    const KeyVal* set = m_ppUserKeyVal[m_nCurScheme];
-    const u32 start = set[kStartHour].value * 100 + set[kStartMin].value;
-    const u32 end = set[kEndHour].value * 100 + set[kEndMin].value;
-    if (start > kLastMinuteOfDay) return kWindowStartTooLate;
-    if (end > kLastMinuteOfDay) return kWindowEndTooLate;
-    return start < end ? kWindowValid : kWindowEmpty;
+    if (window.start > kLastMinuteOfDay) return kWindowStartTooLate;
+    if (window.end > kLastMinuteOfDay) return kWindowEndTooLate;
+    return window.start < window.end ? kWindowValid : kWindowEmpty;
 }
 
 int ISensorController::flush()

@@ -4,6 +4,7 @@
 
 #include "ISensorController.h"
 #include "SensorKeys.h"
+#include "SchemeWindow.h"
 #include "SensorReport.h"
 #include "VXMutex.h"
 #include "VexloTime.h"
@@ -11,13 +12,6 @@
 static const char* const kReportModule = "ISensorController";
 
 namespace {
-
-// A set holds the scheme mode at position 0 and its window right behind it.
-constexpr u32 kPosStartHour = 1;
-constexpr u32 kPosStartMin = 2;
-constexpr u32 kPosEndHour = 3;
-constexpr u32 kPosEndMin = 4;
-constexpr u32 kWindowRecords = 5;
 
 constexpr int kSchemeDay = 0;
 constexpr int kSchemeNight = 1;
@@ -38,16 +32,13 @@ int ISensorController::judgeCurScheme(int& nScheme, int& nSchedule)
     const u32 nNow = static_cast<u32>(objNow.getHour()) * 100 + objNow.getMinute();
 
     nSchedule = 0;
-    if (m_ppUserKeyVal != nullptr && m_nKeyValSum >= kWindowRecords) {
-        for (u32 i = 0; i < m_stSysConf.nSchemeSum; ++i) {
-            const KeyVal* pSet = m_ppUserKeyVal[i];
-            const u32 nStart = pSet[kPosStartHour].value * 100 + pSet[kPosStartMin].value;
-            const u32 nEnd = pSet[kPosEndHour].value * 100 + pSet[kPosEndMin].value;
-            if (nStart <= nNow && nNow < nEnd) {
-                nScheme = static_cast<int>(i);
-                nSchedule = 1;
-                return SNS_SUCCESS;
-            }
+    for (u32 i = 0; m_ppUserKeyVal != nullptr && i < m_stSysConf.nSchemeSum; ++i) {
+        sensor::SchemeWindow window{};
+        if (sensor::schemeWindow(m_ppUserKeyVal[i], m_nKeyValSum, window) && window.start <= nNow &&
+            nNow < window.end) {
+            nScheme = static_cast<int>(i);
+            nSchedule = 1;
+            return SNS_SUCCESS;
         }
     }
     nScheme = 0;
