@@ -1,9 +1,8 @@
 // Scheme cache, key-command lookups and the plain dispatch handlers.
 #include <gtest/gtest.h>
 
-#include "ControllerRig.h"
 #include "SensorKeys.h"
-#include "isp_sim.h"
+#include "TestHelpers.h"
 
 namespace {
 
@@ -81,7 +80,7 @@ TEST_F(DispatchTest, OneShutterCommandPassesAfterUinit)
     c.setFlag(ControllerProbe::FLAG_RESETTING);
     c.doIaCmdShutter(KEY_SHUTTER_ADJUST, IA_CMD_OPT_SET, &nOne);
     EXPECT_EQ(0u, sent(KEY_SHUTTER_ADJUST));
-    ControllerRig::runWithClock([this] { c.uinit(); });
+    uinitOf(c);
     c.doIaCmdShutter(KEY_SHUTTER_ADJUST, IA_CMD_OPT_SET, &nOne);
     c.doIaCmdShutter(KEY_SHUTTER_ADJUST, IA_CMD_OPT_SET, &nOne);
     EXPECT_EQ(1u, sent(KEY_SHUTTER_ADJUST));

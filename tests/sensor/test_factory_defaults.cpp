@@ -1,13 +1,10 @@
 // Factory records read from a style page: document order, dynamic style, capacity.
-#include "ISensorController.h"
-#include "SensorFile.h"
-#include "TestRoot.h"
-#include "isp_sim.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "TestHelpers.h"
 
 namespace {
 
@@ -23,11 +20,10 @@ protected:
     // "key=value " of the records of camera 1; a guard record behind the capacity must stay.
     std::string records(std::string style, u32 capacity = 16, bool showWdr = true)
     {
-        std::vector<KeyVal> array(capacity + 1, KeyVal{0xdead, 0xbeef});
+        Records array(capacity + 1, KeyVal{0xdead, 0xbeef});
         u32 count = 12345;
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(SNS_SUCCESS, getFctData(1, style.data(), array.data(), &count, showWdr, true, capacity));
-        m_strConsole = testing::internal::GetCapturedStdout();
+        m_strConsole = printedBy(
+            [&] { EXPECT_EQ(SNS_SUCCESS, getFctData(1, &style[0], array.data(), &count, showWdr, true, capacity)); });
         EXPECT_LE(count, capacity);
         EXPECT_EQ(0xdeadu, array[capacity].key);
         std::string text;
@@ -35,7 +31,7 @@ protected:
             text += std::to_string(array[i].key) + "=" + std::to_string(array[i].value) + " ";
         return text;
     }
-    bool printed(const char* part) const { return m_strConsole.find(part) != std::string::npos; }
+    bool printed(const char* part) const { return has(m_strConsole, part); }
 
     TestRoot m_root;
     std::string m_strConsole;

@@ -1,23 +1,22 @@
-// Inputs that made a fuzz target fail, kept in tests/data/fuzz/<target>/ and
-// replayed through the same calls. Each text is placed right before a page
-// that cannot be read, so a single byte read past its end stops the test at
-// once, even inside a library built without sanitizers (TinyXML).
+// Inputs that made a fuzz target fail (tests/data/fuzz/<target>/), replayed through the same calls.
+// Each text ends right before an unreadable page: a byte read past it stops the test at once,
+// even inside a library built without sanitizers (TinyXML).
 #include <gtest/gtest.h>
 
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "SensorFile.h"
 #include "SensorXml.h"
-#include "TestRoot.h"
+#include "TestHelpers.h"
 
 namespace {
 
@@ -48,30 +47,20 @@ private:
     size_t m_nLength = 0;
 };
 
-struct KeptInput {
-    std::string name;
-    std::vector<std::string> parts; // the input cut at its first NULs
-};
-
-// The kept inputs of a fuzz target, in name order, cut as the target cuts them.
-std::vector<KeptInput> keptInputs(const std::string& target, size_t parts)
+// The kept inputs of a fuzz target by name, each cut at its first NULs as the target cuts it.
+std::map<std::string, std::vector<std::string>> keptInputs(const std::string& target, size_t parts)
 {
-    std::vector<KeptInput> inputs;
+    std::map<std::string, std::vector<std::string>> inputs;
     for (const auto& entry : std::filesystem::directory_iterator(std::string(SENSOR_TEST_DATA) + "/fuzz/" + target)) {
+        std::vector<std::string>& input = inputs[entry.path().filename().string()];
+        input.resize(parts);
         std::ifstream file(entry.path(), std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-        KeptInput input{entry.path().filename().string(), std::vector<std::string>(parts)};
         size_t part = 0;
-        for (char c : bytes) {
-            if (c == '\0' && part + 1 < parts) {
-                ++part;
-            } else {
-                input.parts[part] += c;
-            }
+        for (char c : std::string(std::istreambuf_iterator<char>(file), {})) {
+            if (c == '\0' && part + 1 < parts) ++part;
+            else input[part] += c;
         }
-        inputs.push_back(input);
     }
-    std::sort(inputs.begin(), inputs.end(), [](const KeptInput& a, const KeptInput& b) { return a.name < b.name; });
     return inputs;
 }
 
@@ -82,12 +71,12 @@ std::vector<KeptInput> keptInputs(const std::string& target, size_t parts)
 TEST(FuzzRegressions, StyleTextsCutInsideAUtf8SequenceAreNotReadPast)
 {
     TestRoot root(true);
-    const std::vector<KeptInput> inputs = keptInputs("merge_style", 3);
+    const auto inputs = keptInputs("merge_style", 3);
     ASSERT_GE(inputs.size(), 4u);
-    for (const KeptInput& input : inputs) {
-        SCOPED_TRACE(input.name);
-        GuardedText style(input.parts[0]);
-        GuardedText diversity(input.parts[1]);
+    for (const auto& [name, parts] : inputs) {
+        SCOPED_TRACE(name);
+        GuardedText style(parts[0]);
+        GuardedText diversity(parts[1]);
 
         TiXmlDocument document;
         EXPECT_FALSE(LoadMem(document, style.text(), TIXML_ENCODING_UTF8)) << "an unfinished document";
@@ -95,14 +84,8 @@ TEST(FuzzRegressions, StyleTextsCutInsideAUtf8SequenceAreNotReadPast)
         EXPECT_EQ(SNS_SUCCESS, getDnaStyle(1, style.text(), dynamic, true, true));
         EXPECT_EQ("", dynamic) << "nothing of a broken style is passed on";
 
-        ModuleConfig config{};
-        std::strncpy(config.szDetail, input.parts[2].c_str(), sizeof config.szDetail - 1);
-        char* merged = new char[input.parts[0].size() + 1];
-        std::memcpy(merged, input.parts[0].c_str(), input.parts[0].size() + 1);
-        EXPECT_EQ(SNS_SUCCESS, mergeStyle(1, &config, &merged, diversity.text()));
-        ASSERT_NE(nullptr, merged);
+        const std::string merged = mergedStyle(1, parts[2], parts[0], diversity.text());
         EXPECT_EQ(root.readFile("/tmp/merge_style_ch1.xml"), merged);
-        delete[] merged;
     }
 
     // A text that ends right after a whole sequence still parses in full.

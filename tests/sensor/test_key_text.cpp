@@ -1,7 +1,6 @@
 // Pair text of key records, and the ISP's in-place correction of a set.
 #include "SensorKeyVal.h"
-#include "TestRoot.h"
-#include "isp_sim.h"
+#include "TestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +11,6 @@
 static bool operator==(const KeyVal& a, const KeyVal& b) { return a.key == b.key && a.value == b.value; }
 
 namespace {
-
-using Records = std::vector<KeyVal>;
 
 // Parses into an array with a guard record behind the capacity.
 Records parse(const std::string& text, u32 capacity = 64)
@@ -59,20 +56,15 @@ TEST(KeyCorrect, ListedCommandsAreCorrectedInPlace)
 {
     TestRoot root;
     isp_sim::reset();
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(-1, keyval_correct(0, nullptr, 3));
-    const std::string refused = testing::internal::GetCapturedStdout();
-    EXPECT_NE(std::string::npos, refused.find("NULL != p_pKeyval   ~~~Assertion failed."));
+    const std::string refused = printedBy([] { EXPECT_EQ(-1, keyval_correct(0, nullptr, 3)); });
+    EXPECT_TRUE(has(refused, "NULL != p_pKeyval   ~~~Assertion failed."));
 
     KeyVal set[] = {{49, 18}, {50, 3}, {49, 40}};
     isp_sim::setDynamicCommands({77, 49});
     isp_sim::setRange(49, isp_sim::DynamicRange{0, 10, 0, 0, {10, 20, 30}, -1});
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(SNS_SUCCESS, keyval_correct(2, set, 3));
-    const std::string console = testing::internal::GetCapturedStdout();
-    EXPECT_NE(std::string::npos, console.find("[sensor assert]"));
-    EXPECT_NE(std::string::npos, console.find("cmd_list[0]=77\n"));
-    EXPECT_EQ(std::string::npos, console.find("Assertion failed"));
+    const std::string console = printedBy([&] { EXPECT_EQ(SNS_SUCCESS, keyval_correct(2, set, 3)); });
+    EXPECT_TRUE(has(console, "[sensor assert]") && has(console, "cmd_list[0]=77\n"));
+    EXPECT_FALSE(has(console, "Assertion failed"));
     EXPECT_EQ((Records{{49, 20}, {50, 3}, {49, 40}}), Records(set, set + 3)); // first record of a key only
     ASSERT_EQ(1u, isp_sim::countCalls(49, IA_CMD_OPT_CORRECT_PARAM));
     EXPECT_EQ(2, isp_sim::calls(49, IA_CMD_OPT_CORRECT_PARAM).front().channel);

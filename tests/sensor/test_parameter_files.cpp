@@ -5,8 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "SensorFile.h"
-#include "TestRoot.h"
+#include "TestHelpers.h"
 
 namespace {
 
@@ -15,12 +14,8 @@ std::string bytes(std::initializer_list<unsigned char> list) { return std::strin
 // What reading `name` into `records` printed.
 std::string readInto(char* name, KeyVal* records, u32 count)
 {
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(SNS_SUCCESS, keyValFromFile(name, records, count));
-    return testing::internal::GetCapturedStdout();
+    return printedBy([&] { EXPECT_EQ(SNS_SUCCESS, keyValFromFile(name, records, count)); });
 }
-
-bool has(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
 } // namespace
 
@@ -62,19 +57,18 @@ TEST(ParameterFiles, LittleEndianRecordsAndShortLongOrMissingFiles)
 TEST(VersionStamp, NeedsFourBytesAndIsStoredLittleEndian)
 {
     TestRoot root;
-    const char* const stamp = "/mnt/mtd/code/config_file/snsversion.cfg";
     u32 version = 1234;
     EXPECT_EQ(-1, getVersion(&version));
     EXPECT_EQ(1234u, version);
     for (size_t length = 0; length < 4; ++length) {
-        root.writeFile(stamp, std::string(length, '\x01'));
+        root.writeFile(kStampFile, std::string(length, '\x01'));
         EXPECT_EQ(-1, getVersion(&version)) << length << " bytes";
     }
-    root.writeFile(stamp, bytes({8, 1, 0, 0, 0xee, 0xee}));
+    root.writeFile(kStampFile, bytes({8, 1, 0, 0, 0xee, 0xee}));
     EXPECT_EQ(0, getVersion(&version));
     EXPECT_EQ(0x108u, version);
     EXPECT_EQ(0, setVersion(7));
-    EXPECT_EQ(bytes({7, 0, 0, 0}), root.readFile(stamp));
+    EXPECT_EQ(bytes({7, 0, 0, 0}), root.readFile(kStampFile));
 }
 
 TEST(DetailFields, LookUpByNameWithBoundedValues)

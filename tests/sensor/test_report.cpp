@@ -5,7 +5,7 @@
 #include <string>
 
 #include "SensorReport.h"
-#include "TestRoot.h"
+#include "TestHelpers.h"
 
 static const char* const kReportModule = "SensorFile";
 
@@ -25,8 +25,6 @@ std::string emitEveryKind()
     sensor::debugPrint(sensor::kColourGreen, "printed\n");
     return testing::internal::GetCapturedStdout();
 }
-
-bool has(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
 
 } // namespace
 
@@ -79,9 +77,7 @@ TEST(Report, SignFileChangesTakeEffectAtOnceAndLongMessagesAreCut)
     root.writeFile(kSign, "6\n");
     EXPECT_TRUE(sensor::levelAtLeast(6));
     const std::string huge(5 * sensor::kReportBufferSize, 'x');
-    testing::internal::CaptureStdout();
-    SNS_DBG("%s", huge.c_str());
-    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string out = printedBy([&] { SNS_DBG("%s", huge.c_str()); });
     EXPECT_LT(out.size(), static_cast<size_t>(sensor::kReportBufferSize + 200));
     EXPECT_TRUE(has(out, std::string(100, 'x')));
     root.remove(kSign);
@@ -100,7 +96,5 @@ TEST(ReportDeathTest, FailedAssertionAbortsWhenTheSignFileSaysSo)
     EXPECT_DEATH(SNS_CHECK_TEXT(false, "x > 0", ""), "bRet");
     // One line only: aborting is off.
     root.writeFile(kSign, "6\n");
-    testing::internal::CaptureStdout();
-    SNS_CHECK_TEXT(false, "x > 0", "");
-    EXPECT_TRUE(has(testing::internal::GetCapturedStdout(), "x > 0   ~~~Assertion failed."));
+    EXPECT_TRUE(has(printedBy([] { SNS_CHECK_TEXT(false, "x > 0", ""); }), "x > 0   ~~~Assertion failed."));
 }

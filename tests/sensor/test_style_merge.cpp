@@ -1,13 +1,11 @@
 // Style merge: condition selection, operation order and malformed documents.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <string>
 
-#include "SensorFile.h"
 #include "SensorXml.h"
-#include "TestRoot.h"
+#include "TestHelpers.h"
 
 namespace {
 
@@ -23,15 +21,8 @@ protected:
     // The merged text; what the merge printed goes to m_strOutput.
     std::string merge(const std::string& detail, const std::string& style, std::string diversity, int channel = 1)
     {
-        ModuleConfig config{};
-        std::snprintf(config.szDetail, sizeof config.szDetail, "%s", detail.c_str());
-        char* ui_style = new char[style.size() + 1];
-        std::memcpy(ui_style, style.c_str(), style.size() + 1);
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(SNS_SUCCESS, mergeStyle(channel, &config, &ui_style, &diversity[0]));
-        m_strOutput = testing::internal::GetCapturedStdout();
-        const std::string merged = ui_style;
-        delete[] ui_style;
+        std::string merged;
+        m_strOutput = printedBy([&] { merged = mergedStyle(channel, detail, style, &diversity[0]); });
         return merged;
     }
     // "key:v " of every tab of a merge with the given diversity, in order.
@@ -46,7 +37,7 @@ protected:
             list += text(tab->Attribute("key")) + ":" + text(tab->Attribute("v")) + " ";
         return list;
     }
-    bool printed(const std::string& part) const { return m_strOutput.find(part) != std::string::npos; }
+    bool printed(const std::string& part) const { return has(m_strOutput, part); }
 
     TestRoot root;
     std::string m_strOutput;

@@ -6,13 +6,10 @@
 #include <filesystem>
 #include <string>
 
-#include "SensorXml.h"
-#include "TestRoot.h"
+#include "TestHelpers.h"
 #include "sensor.h"
 
 namespace {
-
-const char* const kMachineInfo = "/mnt/mtd/code/factory_setting/machineinfo.ini";
 
 // Each style names itself in its root and each diversity document adds a tab
 // naming itself, so the merged text tells which pair was loaded.
@@ -27,17 +24,6 @@ void writeStyleDocuments(const TestRoot& root)
     std::filesystem::create_directories(root.host("/tmp"));
 }
 
-std::string loadedPair(const char* szUIStyle)
-{
-    TiXmlDocument doc;
-    LoadMem(doc, szUIStyle, TIXML_ENCODING_UTF8);
-    const TiXmlElement* style = doc.RootElement();
-    const TiXmlElement* added = style != nullptr && style->FirstChildElement() != nullptr
-                                    ? style->FirstChildElement()->NextSiblingElement() : nullptr;
-    if (added == nullptr || style->Attribute("family") == nullptr || added->Attribute("key") == nullptr) return "?";
-    return std::string(style->Attribute("family")) + "/" + added->Attribute("key");
-}
-
 // Runs initSysConf and returns what it printed.
 std::string init(int channel, const std::string& detail, SysConfig& conf, const std::string& parameters = "p=1")
 {
@@ -45,12 +31,8 @@ std::string init(int channel, const std::string& detail, SysConfig& conf, const 
     config.setModuleId(31);
     config.setDetail(detail);
     config.setParameters(parameters);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(SNS_SUCCESS, initSysConf(channel, config, &conf));
-    return testing::internal::GetCapturedStdout();
+    return printedBy([&] { EXPECT_EQ(SNS_SUCCESS, initSysConf(channel, config, &conf)); });
 }
-
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 } // namespace
 
@@ -60,29 +42,27 @@ TEST(SystemConfig, DeviceTypeAndChannelChooseTheStylePair)
     writeStyleDocuments(root);
     const struct {
         int type, channel;
-        const char* pair;
-    } cases[] = {{104, 1, "style_dome/div_dome"}, {2, 1, "style_dome/div_dome"},
-                 {13, 1, "style/div"},            {13, 2, "style_Thermal/div_Thermal"},
-                 {19, 1, "style_dome/div_dome"},  {19, 2, "style_Thermal/div_Thermal"},
-                 {1, 2, "style/div"},             {4, 1, "style_dome/div_dome"},
-                 {999, 2, "style_dome/div_dome"}};
+        std::string family;
+    } cases[] = {{104, 1, "_dome"}, {2, 1, "_dome"}, {13, 1, ""},     {13, 2, "_Thermal"}, {19, 1, "_dome"},
+                 {19, 2, "_Thermal"}, {1, 2, ""},    {4, 1, "_dome"}, {999, 2, "_dome"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.type << " on channel " << c.channel);
-        root.writeFile(kMachineInfo, "deviceType=" + std::to_string(c.type) + "\n");
+        root.writeFile(kMachineInfoFile, "deviceType=" + std::to_string(c.type) + "\n");
         SysConfig conf;
         std::memset(&conf, 0x5a, sizeof conf);
         const std::string out = init(c.channel, "(on=1)", conf);
         EXPECT_EQ(c.type, conf.nDeviceType);
-        EXPECT_EQ(c.pair, loadedPair(conf.szUIStyle));
+        const std::string page = conf.szUIStyle;
+        EXPECT_TRUE(has(page, "family=\"style" + c.family + "\"") && has(page, "key=\"div" + c.family + "\"")) << page;
         const bool unknown = c.type == 2 || c.type == 999;
-        EXPECT_EQ(unknown, contains(out, "~~~Assertion failed.")) << out;
-        EXPECT_EQ(unknown, contains(out, "machineinfo, devicetype(" + std::to_string(c.type) +
-                                             ") error, must be 1 or 4 or 8 or 9 or 13\n"));
+        EXPECT_EQ(unknown, has(out, "~~~Assertion failed.")) << out;
+        EXPECT_EQ(unknown, has(out, "machineinfo, devicetype(" + std::to_string(c.type) +
+                                        ") error, must be 1 or 4 or 8 or 9 or 13\n"));
         uinitSysConf(&conf);
         if (c.type != 2) continue;
-        EXPECT_TRUE(contains(out, "DeviceType::IPCAMERA == p_stSysConf->nDeviceType || DeviceType::FACE_DETECT == "
-                                  "p_stSysConf->nDeviceType || DeviceType::VEHICLE_DETECT"));
-        EXPECT_TRUE(contains(out, "|| DeviceType::DOMECORE_THERMAL_DEVICE == p_stSysConf->nDeviceType   ~~~"));
+        EXPECT_TRUE(has(out, "DeviceType::IPCAMERA == p_stSysConf->nDeviceType || DeviceType::FACE_DETECT == "
+                             "p_stSysConf->nDeviceType || DeviceType::VEHICLE_DETECT"));
+        EXPECT_TRUE(has(out, "|| DeviceType::DOMECORE_THERMAL_DEVICE == p_stSysConf->nDeviceType   ~~~"));
     }
 }
 
@@ -90,13 +70,9 @@ TEST(SystemConfig, RecordFieldsSchemeCountAndCutHostTexts)
 {
     TestRoot root;
     writeStyleDocuments(root);
-    root.writeFile(kMachineInfo, "deviceType=1\n");
-    SysConfig conf;
-    init(1, "(isInfrared=1)", conf);
-    EXPECT_EQ(4u, conf.nSchemeSum);
-    uinitSysConf(&conf);
-
+    root.writeFile(kMachineInfoFile, "deviceType=1\n");
     root.writeFile("/tmp/Debug.sign", "4\n0\n");
+    SysConfig conf;
     const std::string longDetail = "(max_scheme=3)" + std::string(586, 'd');
     const std::string out = init(1, longDetail, conf, std::string(300, 'p'));
     EXPECT_EQ(31, conf.moduleConfig.nModuleId);
@@ -106,9 +82,9 @@ TEST(SystemConfig, RecordFieldsSchemeCountAndCutHostTexts)
     EXPECT_EQ(longDetail.substr(0, 511), conf.moduleConfig.szDetail);
     EXPECT_EQ(3u, conf.nSchemeSum);
     EXPECT_EQ(nullptr, conf.pstUIFile);
-    EXPECT_TRUE(contains(out, "[sensor warn] file:sensor fun:initSysConf"));
-    EXPECT_TRUE(contains(out, "szParameters: host text of 300 characters"));
-    EXPECT_TRUE(contains(out, "szDetail: host text of 600 characters"));
+    EXPECT_TRUE(has(out, "[sensor warn] file:sensor fun:initSysConf"));
+    EXPECT_TRUE(has(out, "szParameters: host text of 300 characters"));
+    EXPECT_TRUE(has(out, "szDetail: host text of 600 characters"));
     uinitSysConf(&conf);
 }
 
@@ -118,9 +94,9 @@ TEST(SystemConfig, MissingFactoryFilesAreReportedAndReleaseFreesTexts)
     std::filesystem::create_directories(root.host("/tmp"));
     SysConfig conf;
     const std::string out = init(1, "", conf);
-    EXPECT_TRUE(contains(out, "SystemInfoParser::parseMachineInfo(\"/mnt/mtd/code/factory_setting/machineinfo.ini\""));
-    EXPECT_TRUE(contains(out, "file_name(/hd1/moduleConfig/sensorConfig/style/Style_dome.xml)"));
-    EXPECT_TRUE(contains(out, "loadFromFile(strStyleDivFileName.c_str(), ui_styleDiversity, "));
+    EXPECT_TRUE(has(out, "SystemInfoParser::parseMachineInfo(\"/mnt/mtd/code/factory_setting/machineinfo.ini\""));
+    EXPECT_TRUE(has(out, "file_name(/hd1/moduleConfig/sensorConfig/style/Style_dome.xml)"));
+    EXPECT_TRUE(has(out, "loadFromFile(strStyleDivFileName.c_str(), ui_styleDiversity, "));
     ASSERT_NE(nullptr, conf.szUIStyle);
     EXPECT_STREQ("", conf.szUIStyle);
     // The texts belong to the record: the leak checker catches a miss.

@@ -2,49 +2,26 @@
 // from the cache corrected by the ISP, as the merged style's shutter item says.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <functional>
 #include <string>
-#include <vector>
+#include <utility>
 
-#include "ControllerRig.h"
 #include "SensorKeys.h"
-#include "isp_sim.h"
+#include "TestHelpers.h"
 
 namespace {
 
 const char* const kMergedStyle = "/tmp/merge_style_ch1.xml";
-
-std::string pairsOf(const KeyVal* records, size_t count)
-{
-    std::string text;
-    for (const KeyVal* r = records; r != records + count; ++r)
-        text += "(" + std::to_string(static_cast<int>(r->key)) + "," + std::to_string(static_cast<int>(r->value)) + ")";
-    return text;
-}
-
-std::string pairsOfFile(TestRoot& root, const std::string& file)
-{
-    const std::string bytes = root.readFile(file);
-    std::vector<KeyVal> records(bytes.size() / sizeof(KeyVal));
-    if (!records.empty()) std::memcpy(records.data(), bytes.data(), records.size() * sizeof(KeyVal));
-    return pairsOf(records.data(), records.size());
-}
 
 std::string shutterStyle(const char* value)
 {
     return std::string("<style><tab key=\"exposure\"><item id=\"49\" value=\"") + value + "\"/></tab></style>";
 }
 
-bool has(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
-
 // The answer of getAllParameters appended to `head`, and whether the merged style failed to load.
 std::pair<std::string, bool> allParameters(ControllerProbe& camera, const std::string& head)
 {
     std::string out = head;
-    testing::internal::CaptureStdout();
-    EXPECT_TRUE(camera.getAllParameters(out));
-    const std::string printed = testing::internal::GetCapturedStdout();
+    const std::string printed = printedBy([&] { EXPECT_TRUE(camera.getAllParameters(out)); });
     return {out, has(printed, "objStyleXmlDoc.LoadFile(filename, TIXML_ENCODING_UTF8)")};
 }
 
@@ -57,7 +34,6 @@ TEST(WholeScheme, ShutterItemDecidesBetweenTheStoredFileAndTheCorrectedCache)
     ControllerProbe& camera = rig.start(1);
     const std::string merged = root.readFile(kMergedStyle);
     ASSERT_TRUE(has(merged, "id=\"49\""));
-    const std::string file1 = "/mnt/mtd/code/config_file/sensor1_1.cfg";
     // Scheme 1 saved with brightness 33, then changed to 77 without saving.
     ASSERT_TRUE(camera.setParamScheme(1));
     ASSERT_EQ(SNS_SUCCESS, camera.setParameter(KEY_BRIGHTNESS, 33, true));
@@ -88,7 +64,7 @@ TEST(WholeScheme, ShutterItemDecidesBetweenTheStoredFileAndTheCorrectedCache)
         const auto answer = allParameters(camera, "head");
         EXPECT_EQ(c.reported, answer.second);
         if (c.fromFile) {
-            EXPECT_EQ("head" + pairsOfFile(root, file1), answer.first);
+            EXPECT_EQ("head" + filePairs(root, 1), answer.first);
             EXPECT_TRUE(has(answer.first, "(34,33)"));
             EXPECT_EQ(42u, camera.cached(1, KEY_MAX_SHUTTER));
             EXPECT_EQ(0u, isp_sim::countCalls(KEY_MAX_SHUTTER, IA_CMD_OPT_CORRECT_PARAM));
@@ -98,7 +74,7 @@ TEST(WholeScheme, ShutterItemDecidesBetweenTheStoredFileAndTheCorrectedCache)
             EXPECT_TRUE(has(answer.first, "(34,77)") && has(answer.first, "(49,50)"));
         }
     }
-    EXPECT_TRUE(has(pairsOfFile(root, file1), "(34,33)")); // reading changes no file
+    EXPECT_TRUE(has(filePairs(root, 1), "(34,33)")); // reading changes no file
 
     // The factory set is answered only below 200; nothing at all once stopped.
     ASSERT_TRUE(camera.setParamScheme(static_cast<int>(camera.schemeCount())));
@@ -106,6 +82,6 @@ TEST(WholeScheme, ShutterItemDecidesBetweenTheStoredFileAndTheCorrectedCache)
     EXPECT_EQ("keep", allParameters(camera, "keep").first);
     root.writeFile(kMergedStyle, merged);
     EXPECT_EQ("keep" + pairsOf(camera.m_pFctKeyVal, camera.m_nKeyValSum), allParameters(camera, "keep").first);
-    ControllerRig::runWithClock([&camera] { camera.uinit(); });
+    uinitOf(camera);
     EXPECT_EQ("keep", allParameters(camera, "keep").first);
 }
