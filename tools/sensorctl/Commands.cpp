@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "Operations.h"
 #include "SensorFile.h"
@@ -278,53 +279,43 @@ bool cmdRun(CommandContext& context, const std::vector<std::string>& args)
 
 // --- lens, exposure and light ---
 
-bool cmdZoom(CommandContext& context, const std::vector<std::string>& args)
-{
-    bool in = false;
-    if (!choice(context, args[0], "in", "out", in)) return false;
-    return succeeded(context, in ? current(context).zoomIn() : current(context).zoomOut(), "zoom");
-}
+// Commands that choose between two operations by one word, e.g. "zoom in".
+struct TwoWayCommand {
+    const char* name;
+    const char* first;
+    const char* second;
+    const char* what;
+    std::function<bool(ISensorController&)> onFirst;
+    std::function<bool(ISensorController&)> onSecond;
+};
 
-bool cmdFocus(CommandContext& context, const std::vector<std::string>& args)
-{
-    bool nearer = false;
-    if (!choice(context, args[0], "near", "far", nearer)) return false;
-    return succeeded(context, nearer ? current(context).focusNear() : current(context).focusFar(), "focus");
-}
+const TwoWayCommand kTwoWayCommands[] = {
+    {"zoom", "in", "out", "zoom", [](ISensorController& c) { return c.zoomIn(); },
+     [](ISensorController& c) { return c.zoomOut(); }},
+    {"focus", "near", "far", "focus", [](ISensorController& c) { return c.focusNear(); },
+     [](ISensorController& c) { return c.focusFar(); }},
+    {"iris", "up", "down", "iris", [](ISensorController& c) { return c.irisUp(); },
+     [](ISensorController& c) { return c.irisDown(); }},
+    {"shutter", "up", "down", "shutter step", [](ISensorController& c) { return c.shutterUp(); },
+     [](ISensorController& c) { return c.shutterDown(); }},
+    {"ir", "on", "off", "infrared switch", [](ISensorController& c) { return c.setIRSwitch(1); },
+     [](ISensorController& c) { return c.setIRSwitch(0); }},
+    {"white", "on", "off", "white-light switch", [](ISensorController& c) { return c.setWhiteSwitch(1); },
+     [](ISensorController& c) { return c.setWhiteSwitch(0); }},
+    {"dn", "day", "night", "day/night state", [](ISensorController& c) { return c.setDNState(0); },
+     [](ISensorController& c) { return c.setDNState(1); }},
+};
 
-bool cmdIris(CommandContext& context, const std::vector<std::string>& args)
+bool cmdTwoWay(CommandContext& context, const std::vector<std::string>& args)
 {
-    bool up = false;
-    if (!choice(context, args[0], "up", "down", up)) return false;
-    return succeeded(context, up ? current(context).irisUp() : current(context).irisDown(), "iris");
-}
-
-bool cmdShutter(CommandContext& context, const std::vector<std::string>& args)
-{
-    bool up = false;
-    if (!choice(context, args[0], "up", "down", up)) return false;
-    return succeeded(context, up ? current(context).shutterUp() : current(context).shutterDown(), "shutter step");
-}
-
-bool cmdIr(CommandContext& context, const std::vector<std::string>& args)
-{
-    bool on = false;
-    if (!choice(context, args[0], "on", "off", on)) return false;
-    return succeeded(context, current(context).setIRSwitch(on ? 1 : 0), "infrared switch");
-}
-
-bool cmdWhite(CommandContext& context, const std::vector<std::string>& args)
-{
-    bool on = false;
-    if (!choice(context, args[0], "on", "off", on)) return false;
-    return succeeded(context, current(context).setWhiteSwitch(on ? 1 : 0), "white-light switch");
-}
-
-bool cmdDayNight(CommandContext& context, const std::vector<std::string>& args)
-{
-    bool day = false;
-    if (!choice(context, args[0], "day", "night", day)) return false;
-    return succeeded(context, current(context).setDNState(day ? 0 : 1), "day/night state");
+    for (const TwoWayCommand& command : kTwoWayCommands) {
+        if (context.command != command.name) continue;
+        bool first = false;
+        if (!choice(context, args[0], command.first, command.second, first)) return false;
+        ISensorController& controller = current(context);
+        return succeeded(context, first ? command.onFirst(controller) : command.onSecond(controller), command.what);
+    }
+    return fail(context, "no such command");
 }
 
 bool cmdSyncFov(CommandContext& context, const std::vector<std::string>&)
@@ -483,13 +474,13 @@ const std::vector<Command> kCommands = {
     {"mode", "mode [manual|auto]", "show or set the scheme selection mode", 0, 1, false, cmdMode},
     {"run", "run --hours H [--from HH:MM]", "run the day on the simulated clock, print each switch", 0, 4, false,
      cmdRun},
-    {"zoom", "zoom in|out", "one zoom step", 1, 1, true, cmdZoom},
-    {"focus", "focus near|far", "one focus step", 1, 1, true, cmdFocus},
-    {"iris", "iris up|down", "one iris step", 1, 1, true, cmdIris},
-    {"shutter", "shutter up|down", "one step along the published shutter list", 1, 1, true, cmdShutter},
-    {"ir", "ir on|off", "infrared illuminator (switches white light off)", 1, 1, true, cmdIr},
-    {"white", "white on|off", "white-light illuminator (switches infrared off)", 1, 1, true, cmdWhite},
-    {"dn", "dn day|night", "set the day/night state", 1, 1, true, cmdDayNight},
+    {"zoom", "zoom in|out", "one zoom step", 1, 1, true, cmdTwoWay},
+    {"focus", "focus near|far", "one focus step", 1, 1, true, cmdTwoWay},
+    {"iris", "iris up|down", "one iris step", 1, 1, true, cmdTwoWay},
+    {"shutter", "shutter up|down", "one step along the published shutter list", 1, 1, true, cmdTwoWay},
+    {"ir", "ir on|off", "infrared illuminator (switches white light off)", 1, 1, true, cmdTwoWay},
+    {"white", "white on|off", "white-light illuminator (switches infrared off)", 1, 1, true, cmdTwoWay},
+    {"dn", "dn day|night", "set the day/night state", 1, 1, true, cmdTwoWay},
     {"sync-fov", "sync-fov", "align the zoom with the field-of-view calibration file", 0, 0, true, cmdSyncFov},
     {"config", "config", "module id, scheme count, device type, detail text, style pair", 0, 0, false, cmdConfig},
     {"merge", "merge", "write the merged style of the channel and print it", 0, 0, false, cmdMerge},

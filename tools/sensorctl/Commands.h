@@ -11,6 +11,7 @@
 struct CommandContext {
     Session& session;
     int channel;
+    std::string command; // the name the command was called by
     std::string error;
 };
 

@@ -193,7 +193,7 @@ int main(int argc, char** argv)
         if (!session.hasChannel(step.channel)) {
             return failWith("the device tree has no channel " + std::to_string(step.channel));
         }
-        CommandContext context{session, step.channel, ""};
+        CommandContext context{session, step.channel, step.command->name, ""};
         const bool ok = step.command->handler(context, step.args);
         const std::vector<isp_sim::IspCall> calls = session.takeCalls();
         if (step.command->printsTraffic && !options.trace) {
