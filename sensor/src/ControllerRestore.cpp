@@ -8,6 +8,7 @@
 #include "SensorFile.h"
 #include "SensorKeyVal.h"
 #include "SensorKeys.h"
+#include "SchemeLayout.h"
 #include "SchemeWindow.h"
 #include "SensorReport.h"
 #include "XmlFiles.h"
@@ -23,6 +24,8 @@ const int kWindowStartTooLate = 505;
 const int kWindowEndTooLate = 506;
 const int kWindowEmpty = 507;
 const u32 kLastMinuteOfDay = 2400;
+// flush refused: the last start built no set from the style.
+const int kNoStyleSet = -1;
 
 // A shutter item value from which the style carries its own shutter list.
 const int kCustomShutterList = 200;
@@ -54,7 +57,15 @@ int ISensorController::flush()
     const int check = paramCheck();
     if (check != kWindowValid) return check;
     std::string name = schemeFileName(static_cast<u32>(m_nCurScheme));
-    return keyValToFile(&name[0], m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum);
+    if (testFlag(FLAG_NO_STYLE_SET)) {
+        SNS_CHECK_TEXT(false, "the style gave the set", "%s kept: the set was not built from the style\n",
+                       name.c_str());
+        return kNoStyleSet;
+    }
+    // Keys that only the file holds (saved by a start with a wider set) stay.
+    std::vector<KeyVal> saved =
+        sensor::withOtherKeys(m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum, sensor::fileRecords(name));
+    return keyValToFile(&name[0], saved.data(), static_cast<u32>(saved.size()));
 }
 
 bool ISensorController::setMirrorMode(int p_nMirror)
@@ -71,7 +82,7 @@ bool ISensorController::resetToLastParameters()
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
     setFlag(FLAG_RESTORING);
-    keyValFromFile(&name[0], m_pstKeyValTmp, m_nKeyValSum);
+    sensor::readScheme(name, m_pFctKeyVal, m_pstKeyValTmp, m_nKeyValSum);
     const int result = setParameters(m_pstKeyValTmp, m_nKeyValSum, true);
     clearFlag(FLAG_RESTORING);
     return result == SNS_SUCCESS;
@@ -132,7 +143,9 @@ bool ISensorController::resetParameters()
 
     switch_to(static_cast<int>(m_stSysConf.nSchemeSum), false);
 
-    deleteSchemeFiles();
+    // Without a set from the style the new start writes no files: the old
+    // ones are all there is.
+    if (!testFlag(FLAG_NO_STYLE_SET)) deleteSchemeFiles();
 
     uinit();
 
@@ -175,7 +188,7 @@ bool ISensorController::getAllParameters(std::string& p_strOut)
     if (shutterValue >= kCustomShutterList) {
         if (static_cast<u32>(m_nCurScheme) >= m_stSysConf.nSchemeSum) return true;
         std::string name = schemeFileName(static_cast<u32>(m_nCurScheme));
-        keyValFromFile(&name[0], m_pstKeyValTmp, m_nKeyValSum);
+        sensor::readScheme(name, m_pFctKeyVal, m_pstKeyValTmp, m_nKeyValSum);
         keyval_st2str(p_strOut, m_pstKeyValTmp, m_nKeyValSum);
     } else {
         KeyVal* set = m_ppUserKeyVal[m_nCurScheme];

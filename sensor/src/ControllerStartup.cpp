@@ -10,6 +10,7 @@
 #include "SensorFile.h"
 #include "SensorKeys.h"
 #include "SensorReport.h"
+#include "SchemeLayout.h"
 #include "VexloTime.h"
 #include "sensor.h"
 #include "sy_system.h"
@@ -82,6 +83,40 @@ void ISensorController::deleteSchemeFiles()
     sy_system(command, kShellTimeout);
 }
 
+void ISensorController::checkVersionStamp()
+{
+    u32 storedVersion = 0;
+    const bool readable = getVersion(&storedVersion) == SNS_SUCCESS;
+    if (readable && storedVersion == m_nVersion) return;
+    SNS_WARN("check the sensor version,   local(%u) --> libsensordll.so(%u), source the cmd: rm -rf "
+             "/mnt/mtd/code/config*/sensor*\n",
+             storedVersion, m_nVersion);
+    // A stamp that cannot be read may be one that cannot be written: then
+    // every start would delete the schemes again.
+    const bool storable = readable || setVersion(m_nVersion) == SNS_SUCCESS;
+    SNS_CHECK_TEXT(storable, "SNS_SUCCESS == setVersion(m_nVersion)",
+                   "the version stamp cannot be written: the saved schemes are kept\n");
+    if (storable) deleteSchemeFiles();
+}
+
+void ISensorController::loadSchemeFile(u32 p_nScheme, bool p_bRewrite)
+{
+    const std::string name = schemeFileName(p_nScheme);
+    KeyVal* set = m_ppUserKeyVal[p_nScheme];
+    const std::vector<KeyVal> records = sensor::readScheme(name, m_pFctKeyVal, set, m_nKeyValSum);
+    // A file that lacks keys of the set is saved at once in its layout, so
+    // the mismatch is met at one start only; keys only the file has stay.
+    if (!p_bRewrite || !sensor::deviceFileExists(name) || sensor::hasLayout(records, set, m_nKeyValSum) ||
+        sensor::holdsEveryKey(records, set, m_nKeyValSum)) {
+        return;
+    }
+    std::vector<KeyVal> saved = sensor::withOtherKeys(set, m_nKeyValSum, records);
+    SNS_WARN("%s: %zu records of another layout, loaded by key and saved as %zu records\n", name.c_str(),
+             records.size(), saved.size());
+    std::string target = name;
+    keyValToFile(&target[0], saved.data(), static_cast<u32>(saved.size()));
+}
+
 bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
 {
     setFlag(FLAG_INITIALISING);
@@ -110,13 +145,17 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
     m_pFctKeyVal = m_ppUserKeyVal[schemeSum];
     m_bStorageHeld = true;
 
-    u32 storedVersion = 0;
-    if (getVersion(&storedVersion) != SNS_SUCCESS || storedVersion != m_nVersion) {
-        SNS_WARN("check the sensor version,   local(%u) --> libsensordll.so(%u), source the cmd: rm -rf "
-                 "/mnt/mtd/code/config*/sensor*\n",
-                 storedVersion, m_nVersion);
-        deleteSchemeFiles();
-    }
+    // A set from a broken style has another layout than the device's: saving
+    // it, or starting the files afresh, would lose what they hold.
+    const bool setsFromStyle =
+        m_nKeyValSum > 0 && sensor::styleDocumentsParse(m_nCameraID, m_stSysConf.nDeviceType);
+    if (setsFromStyle) clearFlag(FLAG_NO_STYLE_SET);
+    if (!setsFromStyle) setFlag(FLAG_NO_STYLE_SET);
+    SNS_CHECK_TEXT(setsFromStyle, "m_nKeyValSum > 0 && the style parsed",
+                   "no set built from the style (%u keys): scheme files and version stamp left as they are\n",
+                   m_nKeyValSum);
+
+    if (setsFromStyle) checkVersionStamp();
 
     MachineInfo machineInfo;
     SystemInfoParser::parseMachineInfo(sensor::kMachineInfoFile, machineInfo);
@@ -140,7 +179,7 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
 
     for (u32 scheme = 0; scheme < schemeSum; ++scheme) {
         std::string name = schemeFileName(scheme);
-        if (!sensor::deviceFileExists(name)) {
+        if (setsFromStyle && !sensor::deviceFileExists(name)) {
             if (!m_bLPRDevice) {
                 if (scheme == 0) setKeyValToCache(schemeSum, KEY_SCHEME_MODE, 0, true);
                 keyValToFile(&name[0], m_pFctKeyVal, m_nKeyValSum);
@@ -154,7 +193,7 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
                 keyValToFile(&name[0], m_pFctKeyVal, m_nKeyValSum);
             }
         }
-        keyValFromFile(&name[0], m_ppUserKeyVal[scheme], m_nKeyValSum);
+        loadSchemeFile(scheme, setsFromStyle);
         if (scheme == 0) {
             u32 mode = 0;
             if (getKeyValFromCache(0, KEY_SCHEME_MODE, mode) >= 0) {
@@ -164,8 +203,10 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
         }
     }
 
-    SNS_CHECK_TEXT(setVersion(m_nVersion) == SNS_SUCCESS, "SNS_SUCCESS == setVersion(m_nVersion)",
-                   "m_nVersion(%d)\n", static_cast<int>(m_nVersion));
+    if (setsFromStyle) {
+        SNS_CHECK_TEXT(setVersion(m_nVersion) == SNS_SUCCESS, "SNS_SUCCESS == setVersion(m_nVersion)",
+                       "m_nVersion(%d)\n", static_cast<int>(m_nVersion));
+    }
 
     buildKeyCmdMap();
     m_pstKeyValTmp = new KeyVal[m_nKeyValSum]();
@@ -207,6 +248,13 @@ const KeyVal* ISensorController::getFactoryKeyVal(u32& p_nCount) const
 {
     p_nCount = m_pFctKeyVal != nullptr ? m_nKeyValSum : 0;
     return m_pFctKeyVal;
+}
+
+const KeyVal* ISensorController::getSchemeKeyVal(u32 p_nScheme, u32& p_nCount) const
+{
+    const bool held = m_ppUserKeyVal != nullptr && p_nScheme < m_stSysConf.nSchemeSum;
+    p_nCount = held ? m_nKeyValSum : 0;
+    return held ? m_ppUserKeyVal[p_nScheme] : nullptr;
 }
 
 void ISensorController::releaseSchemeSets()

@@ -73,6 +73,10 @@ public:
     const keycmd* getKeyCmdMap(u32& p_nRows) const;
     // Read-only view of the factory set (null before init).
     const KeyVal* getFactoryKeyVal(u32& p_nCount) const;
+    // Read-only view of a user scheme's set (null before init and for the
+    // factory set), and the file it is saved to.
+    const KeyVal* getSchemeKeyVal(u32 p_nScheme, u32& p_nCount) const;
+    std::string schemeFileName(u32 p_nScheme) const;
 
     // --- setting parameters ---
     int setParameters(KeyVal* p_pKeyval, u32 p_nCount, bool p_bStore);
@@ -215,6 +219,8 @@ protected:
         FLAG_RESETTING = 1u << 3,
         FLAG_RESTORING = 1u << 4,
         FLAG_SWITCHING = 1u << 5,
+        // The last start built no set from the style: files are left alone.
+        FLAG_NO_STYLE_SET = 1u << 6,
     };
     bool testFlag(Flag flag) const { return (m_nFlags.load() & flag) != 0; }
     void setFlag(Flag flag) { m_nFlags.fetch_or(flag); }
@@ -225,9 +231,14 @@ protected:
     // Steps of start-up and shut-down, also used by a factory reset.
     void buildKeyCmdMap();
     void releaseSchemeSets();
-    std::string schemeFileName(u32 p_nScheme) const;
     // Removes this channel's scheme files (schemes 0 to 3) through the shell.
     void deleteSchemeFiles();
+    // Deletes the scheme files when the stamp is not this build's and a new
+    // one can be stored.
+    void checkVersionStamp();
+    // Loads a scheme's file into its set, by key when the file has another
+    // layout; when p_bRewrite, a file lacking keys is saved in the set's.
+    void loadSchemeFile(u32 p_nScheme, bool p_bRewrite);
     // The automatic scheme selection of one thread pass.
     void selectScheme();
     // Waits in 0.5 s steps while a reset, restore or switch is running.
