@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "Operations.h"
+#include "SaveCheck.h"
 #include "SensorFile.h"
 #include "SensorKeyVal.h"
 #include "SimClock.h"
@@ -400,10 +401,17 @@ bool cmdVersion(CommandContext& context, const std::vector<std::string>& args)
 
 // --- saving, restoring and resetting ---
 
+// A command that saves fails unless the file read back holds the scheme.
+bool readsBack(CommandContext& context)
+{
+    std::string problem;
+    return savedSchemeReadsBack(current(context), problem) || fail(context, problem);
+}
+
 bool cmdFlush(CommandContext& context, const std::vector<std::string>&)
 {
     const int result = current(context).flush();
-    return result == 0 || fail(context, "flush refused (" + std::to_string(result) + ")");
+    return (result == 0 || fail(context, "flush refused (" + std::to_string(result) + ")")) && readsBack(context);
 }
 
 bool cmdRevert(CommandContext& context, const std::vector<std::string>&)
@@ -426,14 +434,14 @@ bool cmdRestoreAe(CommandContext& context, const std::vector<std::string>&)
 
 bool cmdFactoryReset(CommandContext& context, const std::vector<std::string>&)
 {
-    return succeeded(context, current(context).resetParameters(), "factory reset");
+    return succeeded(context, current(context).resetParameters(), "factory reset") && readsBack(context);
 }
 
 bool cmdMirror(CommandContext& context, const std::vector<std::string>& args)
 {
     int mirror = 0;
     if (!intArg(context, args[0], mirror)) return false;
-    return succeeded(context, current(context).setMirrorMode(mirror), "setting the mirror");
+    return succeeded(context, current(context).setMirrorMode(mirror), "setting the mirror") && readsBack(context);
 }
 
 bool cmdOp(CommandContext& context, const std::vector<std::string>& args)
