@@ -3,6 +3,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "DeviceFiles.h"
 #include "SensorFile.h"
 #include "VXFile.h"
 #include "XmlFiles.h"
@@ -76,7 +77,9 @@ bool sensor::styleDocumentsParse(int p_nChannelID, int p_nDeviceType)
 {
     std::string style, diversity;
     getStyleDocuments(p_nChannelID, p_nDeviceType, style, diversity);
+    // A device without a diversity document uses the style as it is; one
+    // that is there but does not parse means the device's edits are missing.
     TiXmlDocument document;
     return loadXmlFile(document, style.c_str(), TIXML_ENCODING_UTF8) &&
-           loadXmlFile(document, diversity.c_str(), TIXML_ENCODING_UTF8);
+           (!deviceFileExists(diversity) || loadXmlFile(document, diversity.c_str(), TIXML_ENCODING_UTF8));
 }

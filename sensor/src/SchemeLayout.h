@@ -35,8 +35,9 @@ std::vector<KeyVal> withOtherKeys(const KeyVal* set, u32 count, const std::vecto
 // the layout's keys with the file's values by key. Returns the file's records.
 std::vector<KeyVal> readScheme(const std::string& devicePath, const KeyVal* layout, KeyVal* set, u32 count);
 
-// Whether the channel's style and style-diversity documents both parse: a
-// set built from a broken one has another layout than the device's.
+// Whether the channel's style document parses, and its style-diversity
+// document too where there is one: a set built from a broken one has
+// another layout than the device's.
 bool styleDocumentsParse(int p_nChannelID, int p_nDeviceType);
 
 } // namespace sensor

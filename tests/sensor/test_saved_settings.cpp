@@ -174,3 +174,11 @@ TEST(SavedSettings, ASaveOrStampThatCannotBeWrittenKeepsTheOldFilesAndIsAnError)
     }
     EXPECT_TRUE(root.exists(kConfigFolder + "/sensor1_3.cfg"));
 }
+
+TEST(SavedSettings, ADeviceWithoutADiversityDocumentStillSaves)
+{
+    ControllerRig rig;
+    std::filesystem::remove(rig.root().host("/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity.xml"));
+    saveValues(rig.start(1), 63, 64);
+    expectSaved(newProcess(rig), 63, 64);
+}
