@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ControllerRig.h"
+#include "TestHelpers.h"
 #include "SensorKeys.h"
 #include "isp_sim.h"
 
@@ -71,7 +71,7 @@ TEST(GetParameters, RangesOnlyForPublishedCommandsAndNoLensCommandsWhileLocked)
     isp_sim::setRange(82, stRange);
     EXPECT_TRUE(c.getSensorParamRange(82, nDefault = -1, strRange));
     EXPECT_EQ(-1, nDefault);
-    c.m_objZoomFocusParam.setLockZoomFocusEnable(true);
+    lockLens(c, true);
     isp_sim::clearTrace();
     EXPECT_TRUE(c.getSensorParamRange(1537, nDefault, strRange));
     EXPECT_EQ(0u, isp_sim::countCalls(1537));
