@@ -13,8 +13,6 @@
 #include "VXFile.h"
 #include "ia_ioctrl.h"
 
-static const char* const kReportModule = "ISensorController";
-
 namespace {
 
 // ISP commands that differ from the number of the key they belong to.
