@@ -9,17 +9,10 @@
 #include "ISensorController.h"
 #include "MachineInfo.h"
 #include "ModuleConfigure.h"
+#include "QuietVideo.h"
 #include "isp_sim.h"
 
 namespace {
-
-class QuietVideo : public VideoStreamModule {
-public:
-    void getAVStreamParams(std::vector<AVStreamParam>&) override {}
-    int notifySensorParam(int, int, int) override { return 0; }
-    void getLimitedFramesWDRModeParam(int, LimitedFramesWDRModeParam&) override {}
-    int isBusy() override { return 0; }
-};
 
 // Started once per process; its sensor thread runs on the real clock.
 ISensorController& startedController()
