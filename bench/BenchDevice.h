@@ -13,8 +13,8 @@
 
 #include "ISensorController.h"
 #include "ModuleConfigure.h"
+#include "QuietVideo.h"
 #include "SimClock.h"
-#include "VideoStreamModule.h"
 
 namespace bench {
 
@@ -25,14 +25,6 @@ public:
     using ISensorController::m_nKeyValSum;
     using ISensorController::m_ppUserKeyVal;
     using ISensorController::m_stSysConf;
-};
-
-class QuietVideo : public VideoStreamModule {
-public:
-    void getAVStreamParams(std::vector<AVStreamParam>&) override {}
-    int notifySensorParam(int, int, int) override { return 0; }
-    void getLimitedFramesWDRModeParam(int, LimitedFramesWDRModeParam&) override {}
-    int isBusy() override { return 0; }
 };
 
 // Points stdout at /dev/null for the life of the object: the library prints

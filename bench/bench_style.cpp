@@ -89,7 +89,7 @@ void factoryData(benchmark::State& state)
     std::vector<KeyVal> records(device.controller().m_nKeyValSum + 5);
     u32 count = 0;
     for (auto _ : state) {
-        getFctData(kChannel, &style[0], records.data(), &count, kShowWdr, kShowLdc, static_cast<u32>(records.size()));
+        getFctDataBounded(kChannel, &style[0], records.data(), &count, kShowWdr, kShowLdc, static_cast<u32>(records.size()));
         benchmark::DoNotOptimize(records.data());
     }
     state.counters["records"] = static_cast<double>(count);

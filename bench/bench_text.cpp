@@ -37,7 +37,7 @@ void textToRecords(benchmark::State& state)
     std::vector<KeyVal> out(records.size());
     u32 count = 0;
     for (auto _ : state) {
-        keyval_str2st(text, out.data(), &count, static_cast<u32>(out.size()));
+        keyval_str2stBounded(text, out.data(), &count, static_cast<u32>(out.size()));
         benchmark::DoNotOptimize(out.data());
     }
     if (count != records.size()) return state.SkipWithError("not every pair was read back");

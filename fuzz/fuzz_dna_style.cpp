@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     KeyVal records[kCapacity];
     u32 count = 0;
-    getFctData(1, &style[0], records, &count, (flags & kShowWdr) != 0, (flags & kShowLdc) != 0, kCapacity);
+    getFctDataBounded(1, &style[0], records, &count, (flags & kShowWdr) != 0, (flags & kShowLdc) != 0, kCapacity);
     if (count > kCapacity) std::abort();
     return 0;
 }

@@ -19,14 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string text(reinterpret_cast<const char*>(data), size);
     KeyVal records[kCapacity];
     u32 count = 0;
-    keyval_str2st(text, records, &count, kCapacity);
+    keyval_str2stBounded(text, records, &count, kCapacity);
     if (count > kCapacity) std::abort();
 
     std::string written;
     keyval_st2str(written, records, count);
     KeyVal again[kCapacity];
     u32 againCount = 0;
-    keyval_str2st(written, again, &againCount, kCapacity);
+    keyval_str2stBounded(written, again, &againCount, kCapacity);
     if (againCount != count || std::memcmp(records, again, sizeof(KeyVal) * count) != 0) std::abort();
     return 0;
 }

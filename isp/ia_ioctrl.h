@@ -6,8 +6,8 @@
 //     the ISP-command column of the key-command table);
 //   - data is owned by the caller and must be large enough for the command:
 //     one int32 for plain values, a record below for the range and list
-//     queries, or a command's own record (day/night thresholds and times,
-//     sensor check). Records are zeroed by the caller before a query;
+//     queries, or a command's own record or text (ia_cmd_payload_bytes
+//     below). Records are zeroed by the caller before a query;
 //   - 0 means success; callers must not read meaning into other values.
 #ifndef ISP_IA_IOCTRL_H
 #define ISP_IA_IOCTRL_H
@@ -44,6 +44,7 @@ typedef enum ia_cmd_opt_e {
 #define IA_DYNAMIC_CMDS_MAX 16
 #define IA_DYNAMIC_ITEMS_MAX 64
 #define IA_CAMERA_VERSION_LEN 50
+#define IA_IR_LED_INFO_LEN 16
 
 /* Commands whose value range depends on the fitted sensor. */
 typedef struct ia_dynamic_cmd_list_st {
@@ -93,6 +94,37 @@ static_assert(sizeof(ia_dynamic_params_attr_st) == 276, "range record layout");
 static_assert(sizeof(dn_thr_st) == 12, "day/night threshold record layout");
 static_assert(sizeof(dn_time_st) == 16, "day/night time record layout");
 static_assert(sizeof(ia_sensor_check_st) == 16, "sensor check record layout");
+
+// Data of each command that carries more than one int32, in bytes, by the
+// set and get options (the range query always takes ia_dynamic_params_attr_st).
+// A caller holding a single value for such a command hands the ISP a zeroed
+// buffer of this size; the value is its first int32.
+struct ia_cmd_payload_st {
+    uint32_t cmd;
+    uint32_t bytes;
+};
+constexpr ia_cmd_payload_st ia_cmd_payloads[] = {
+    {145, sizeof(dn_thr_st)},  {146, sizeof(dn_thr_st)},  {154, sizeof(dn_thr_st)},
+    {149, sizeof(dn_time_st)}, {150, sizeof(dn_time_st)}, {151, sizeof(dn_time_st)},
+    {152, sizeof(dn_time_st)}, {IA_CMD_IR_LED_INFO, IA_IR_LED_INFO_LEN},
+    {IA_CMD_CAMERA_VERSION, IA_CAMERA_VERSION_LEN}, {IA_CMD_SENSOR_CHECK, sizeof(ia_sensor_check_st)},
+    {IA_CMD_DYNAMIC_PARAMS_CMDS_GET, sizeof(ia_dynamic_cmd_list_st)},
+};
+
+constexpr uint32_t ia_cmd_payload_bytes(uint32_t cmd)
+{
+    for (const ia_cmd_payload_st& payload : ia_cmd_payloads) {
+        if (payload.cmd == cmd) return payload.bytes;
+    }
+    return sizeof(int32_t);
+}
+
+constexpr uint32_t ia_cmd_payload_max()
+{
+    uint32_t most = sizeof(int32_t);
+    for (const ia_cmd_payload_st& payload : ia_cmd_payloads) most = payload.bytes > most ? payload.bytes : most;
+    return most;
+}
 #endif
 
 #endif

@@ -7,16 +7,16 @@ namespace isp_sim {
 namespace {
 
 const PayloadShape kShapes[] = {
-    {145, PayloadKind::Record, sizeof(dn_thr_st), 0},  // d2n_thr
-    {146, PayloadKind::Record, sizeof(dn_thr_st), 1},  // n2d_thr
-    {154, PayloadKind::Record, sizeof(dn_thr_st), 2},  // dn_sensitivity
-    {149, PayloadKind::Record, sizeof(dn_time_st), 0}, // d2n_hour
-    {150, PayloadKind::Record, sizeof(dn_time_st), 1}, // d2n_min
-    {151, PayloadKind::Record, sizeof(dn_time_st), 2}, // n2d_hour
-    {152, PayloadKind::Record, sizeof(dn_time_st), 3}, // n2d_min
-    {IA_CMD_IR_LED_INFO, PayloadKind::Record, 16, 0},
-    {IA_CMD_SENSOR_CHECK, PayloadKind::Record, sizeof(ia_sensor_check_st), -1},
-    {IA_CMD_CAMERA_VERSION, PayloadKind::Text, IA_CAMERA_VERSION_LEN, -1},
+    {145, PayloadKind::Record, 0}, // d2n_thr
+    {146, PayloadKind::Record, 1}, // n2d_thr
+    {154, PayloadKind::Record, 2}, // dn_sensitivity
+    {149, PayloadKind::Record, 0}, // d2n_hour
+    {150, PayloadKind::Record, 1}, // d2n_min
+    {151, PayloadKind::Record, 2}, // n2d_hour
+    {152, PayloadKind::Record, 3}, // n2d_min
+    {IA_CMD_IR_LED_INFO, PayloadKind::Record, 0},
+    {IA_CMD_SENSOR_CHECK, PayloadKind::Record, -1},
+    {IA_CMD_CAMERA_VERSION, PayloadKind::Text, -1},
 };
 
 } // namespace

@@ -16,7 +16,6 @@ enum class PayloadKind {
 struct PayloadShape {
     uint32_t command;
     PayloadKind kind;
-    size_t bytes;
     // Record word that is the command's own plain value (SET stores it, GET
     // returns it as one int32); -1: a GET exchanges the whole record.
     int valueWord;

@@ -85,7 +85,7 @@ void SimIsp::noteInput(IspCall& call, const void* data) const
     if (call.option != IA_CMD_OPT_SET) return;
     const PayloadShape* shape = findPayloadShape(call.command);
     if (shape != nullptr && shape->kind == PayloadKind::Record) {
-        call.record = readWords(data, shape->bytes);
+        call.record = readWords(data, ia_cmd_payload_bytes(call.command));
         if (shape->valueWord >= 0) call.value = call.record[shape->valueWord];
     } else {
         call.value = readInt(data);
@@ -138,6 +138,16 @@ int SimIsp::handleGet(IspCall& call, void* data)
     }
     const auto found = m_values.find({call.channel, call.command});
     call.value = call.corrected = found == m_values.end() ? 0 : found->second;
+    if (shape != nullptr) {
+        // A record answers whole, as the camera's ISP does: the last one set,
+        // with the command's value in its place.
+        const auto stored = m_records.find({call.channel, call.command});
+        std::vector<int32_t> record(ia_cmd_payload_bytes(call.command) / sizeof(int32_t), 0);
+        if (stored != m_records.end() && stored->second.size() == record.size()) record = stored->second;
+        record[static_cast<size_t>(shape->valueWord)] = call.value;
+        std::memcpy(data, record.data(), record.size() * sizeof(int32_t));
+        return 0;
+    }
     writeInt(data, call.value);
     return 0;
 }

@@ -49,6 +49,7 @@ int ISensorController::setKeyValToCache(u32 p_nScheme, u32 p_nKey, u32 p_nValue,
     if (!p_bForce && p_nScheme >= nSchemeSum) return -2;
     // Nothing past the factory set exists, whatever the caller forces.
     if (p_nScheme > nSchemeSum || m_ppUserKeyVal == nullptr) return -2;
+    const auto objSetsLock = lockSets();
     KeyVal* pSet = m_ppUserKeyVal[p_nScheme];
     for (u32 i = 0; i < m_nKeyValSum; ++i) {
         if (pSet[i].key != p_nKey) continue;
@@ -65,6 +66,7 @@ int ISensorController::getKeyValFromCache(u32 p_nScheme, u32 p_nKey, u32& p_nVal
         return -1;
     }
     if (m_ppUserKeyVal == nullptr) return -1;
+    const auto objSetsLock = lockSets();
     const KeyVal* pSet = m_ppUserKeyVal[p_nScheme];
     for (u32 i = 0; i < m_nKeyValSum; ++i) {
         if (pSet[i].key != p_nKey) continue;
@@ -85,7 +87,7 @@ bool ISensorController::isKeyValSame(const KeyVal& p_stKeyVal)
 
 int ISensorController::doIaCmd(u32 p_nKey, u32 p_nDir, void* p_pVal)
 {
-    if (m_objZoomFocusParam.getLockZoomFocusEnable() && p_nKey >= kLensCmdFirst && p_nKey <= kLensCmdLast) {
+    if (m_bZoomFocusLocked && p_nKey >= kLensCmdFirst && p_nKey <= kLensCmdLast) {
         return SNS_SUCCESS;
     }
     return ia_ioctrl_v2(m_nCameraID - 1, static_cast<ia_cmd_e>(p_nKey), p_nDir, p_pVal);

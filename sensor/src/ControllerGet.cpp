@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ISensorController.h"
+#include "IspPayload.h"
 #include "SensorKeys.h"
 #include "SensorReport.h"
 #include "StringHandler.h"
@@ -63,7 +64,9 @@ bool ISensorController::getParameter(int p_nKey, int& p_nVal)
         p_nVal = -1;
         return true;
     }
-    const int nRet = doIaCmd(nKey, IA_CMD_OPT_GET, &p_nVal);
+    u32 nValue = static_cast<u32>(p_nVal);
+    const int nRet = sensor::exchangeValue(*this, &ISensorController::doIaCmd, nKey, IA_CMD_OPT_GET, nValue);
+    p_nVal = static_cast<int>(nValue);
     SNS_CHECK_TEXT(SNS_SUCCESS == nRet, "SNS_SUCCESS == doIaCmd(p_nKey, IA_CMD_OPT_GET, &p_nVal)",
                    "get key(%d) val from 2a err", p_nKey);
     return nRet == SNS_SUCCESS;

@@ -13,8 +13,6 @@
 #include "VXFile.h"
 #include "ia_ioctrl.h"
 
-static const char* const kReportModule = "ISensorController";
-
 namespace {
 
 // ISP commands that differ from the number of the key they belong to.
@@ -232,13 +230,16 @@ bool ISensorController::getCmdExecStatus(int p_nCmd, int& p_nStatus)
 
 int ISensorController::getSensorZoomFocusParam(SensorZoomFocusParam& p_objParam)
 {
+    const auto objSetsLock = lockSets();
     p_objParam = m_objZoomFocusParam;
     return SNS_SUCCESS;
 }
 
 int ISensorController::setSensorZoomFocusParam(SensorZoomFocusParam& p_objParam)
 {
+    const auto objSetsLock = lockSets();
     m_objZoomFocusParam = p_objParam;
+    m_bZoomFocusLocked = p_objParam.getLockZoomFocusEnable();
     return SNS_SUCCESS;
 }
 

@@ -53,6 +53,7 @@ int ISensorController::flush()
 {
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
+    const auto objSetsLock = lockSets();
     if (static_cast<u32>(m_nCurScheme) >= m_stSysConf.nSchemeSum) return SNS_SUCCESS;
     const int check = paramCheck();
     if (check != kWindowValid) return check;
@@ -81,6 +82,7 @@ bool ISensorController::resetToLastParameters()
     std::string name = schemeFileName(static_cast<u32>(m_nCurScheme));
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
+    const auto objSetsLock = lockSets();
     setFlag(FLAG_RESTORING);
     sensor::readScheme(name, m_pFctKeyVal, m_pstKeyValTmp, m_nKeyValSum);
     const int result = setParameters(m_pstKeyValTmp, m_nKeyValSum, true);
@@ -92,6 +94,7 @@ int ISensorController::restore(int p_nKey)
 {
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
+    const auto objSetsLock = lockSets();
     int nPos = -1;
     if (static_cast<u32>(m_nCurScheme) <= m_stSysConf.nSchemeSum && m_ppUserKeyVal != nullptr) {
         const KeyVal* set = m_ppUserKeyVal[m_nCurScheme];
@@ -172,6 +175,7 @@ bool ISensorController::getAllParameters(std::string& p_strOut)
 {
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
+    const auto objSetsLock = lockSets();
 
     char filename[100] = {0};
     std::snprintf(filename, sizeof filename, sensor::kMergedStyleFile, m_nCameraID);

@@ -53,6 +53,7 @@ int ISensorController::switch_to(int nScheme, bool bFull)
     SNS_CHECK_TEXT(bValid, "nScheme >= 0 && (u32)nScheme <= m_stSysConf.nSchemeSum", "nScheme(%d)\n", nScheme);
     if (!bValid) return 0;
 
+    const auto objSetsLock = lockSets();
     setFlag(FLAG_SWITCHING);
     m_nLastScheme = m_nCurScheme.load();
     m_nCurScheme = nScheme;
@@ -78,6 +79,7 @@ int ISensorController::LPR_switch_to(int nScheme)
     SNS_CHECK_TEXT(bValid, "nScheme >= 0 && (u32)nScheme <= m_stSysConf.nSchemeSum", "nScheme(%d)\n", nScheme);
     if (!bValid) return 0;
 
+    const auto objSetsLock = lockSets();
     setFlag(FLAG_SWITCHING);
     m_nLastScheme = m_nCurScheme.load();
     m_nCurScheme = nScheme;
@@ -141,10 +143,28 @@ bool ISensorController::getParamMode(int& p_nMode)
     return true;
 }
 
-// Runs on the sensor thread without the lock: a busy controller is left alone.
+// Runs on the sensor thread without the controller lock: a busy controller is
+// left alone.
+//
+// The thread never takes m_objMutex: a factory reset holds it while uinit
+// waits for the thread's pass to end, so a pass blocked on it would never
+// end. The pass takes the sets lock instead (m_objSetsMutex, recursive), for
+// the whole selection and switch. Host operations take it, always after
+// m_objMutex, wherever they read or write the sets (the cache accessors,
+// setParameters, switch_to, flush, restore, getAllParameters), and never
+// while they wait or stop the thread, so:
+// - a host set that meets a switch waits for it to end and then runs whole,
+//   with the ISP calls each makes alone unchanged in kind and order;
+// - setParamScheme and setParamMode wait for the busy flags in 0.5 s steps
+//   holding only m_objMutex, so the switch they wait for can finish;
+// - the pass holds no other lock, so the order m_objMutex, then the sets
+//   lock, is the only one and nothing can deadlock.
+// Single flags the thread reads (schemes, modes, m_bShowWDRFalg, the lens
+// lock) are atomics.
 void ISensorController::selectScheme()
 {
     if (m_nParamMode == 0) return;
+    const auto objSetsLock = lockSets();
 
     if (m_bDNScheme) {
         const int nTarget = dayNightScheme(*this);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ISensorController.h"
+#include "IspPayload.h"
 #include "SensorKeyVal.h"
 #include "SensorKeys.h"
 #include "SensorReport.h"
@@ -92,6 +93,7 @@ const TwinKeys* twinPair(u32 key)
 int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nCount, bool p_bStore)
 {
     if (p_pKeyval == nullptr) p_nCount = 0;
+    const auto objSetsLock = lockSets();
     const u32 nSchemeSum = m_stSysConf.nSchemeSum;
     // Taken afresh for each record; -1 (before the first switch) as unsigned
     // lies past every set.
@@ -171,7 +173,8 @@ int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nCount, bool p_bSt
                            static_cast<int>(stKeyCmdTmp.nIaCmd));
         // Rows without a handler hold values that are never sent.
         if (stKeyCmdTmp.pfnHandler == nullptr) return SNS_SUCCESS;
-        const int nRet = (this->*(stKeyCmdTmp.pfnHandler))(stKeyCmdTmp.nIaCmd, IA_CMD_OPT_SET, &stRecord.value);
+        const int nRet =
+            sensor::exchangeValue(*this, stKeyCmdTmp.pfnHandler, stKeyCmdTmp.nIaCmd, IA_CMD_OPT_SET, stRecord.value);
         if (nRet == -1 || nRet == -4 || nRet == -5) {
             sensor::report(sensor::ReportKind::Err, siteAt(__LINE__),
                            "set %s (%d,%d) func:%s ia_cmd:%d ~~~failed ia_ret=%d\n", stKeyCmdTmp.szKeyName,
@@ -241,7 +244,7 @@ int ISensorController::setParameters(const std::string& p_strParameters, bool p_
     VXMutexManager guard(m_objMutex);
     SNS_DBG("p_Parameters1111111111(%s)\n", p_strParameters.c_str());
     u32 nCount = 0;
-    if (m_pstKeyValTmp != nullptr) keyval_str2st(p_strParameters, m_pstKeyValTmp, &nCount, m_nKeyValSum);
+    if (m_pstKeyValTmp != nullptr) keyval_str2stBounded(p_strParameters, m_pstKeyValTmp, &nCount, m_nKeyValSum);
     return setParameters(m_pstKeyValTmp, nCount, p_bStore);
 }
 

@@ -23,9 +23,10 @@ const char* const kDeleteThermalSchemes = "rm -rf /mnt/mtd/code/config*/sensor-t
 const char* const kDeleteSchemes = "rm -rf /mnt/mtd/code/config*/sensor%d_[0-3].cfg";
 const int kShellTimeout = 30;
 
-// More schemes than this would only come from a broken detail text; the
-// sets are allocated for nSchemeSum + 1 schemes.
-const u32 kMaxSchemes = 64;
+// Keeps a broken detail text (up to nine digits) from asking for gigabytes:
+// the sets are allocated for nSchemeSum + 1 schemes. Far above any camera's
+// scheme count, so a reported cut, not a failed check.
+const u32 kMaxSchemes = 1024;
 
 // Licence-plate cameras start scheme 1 as a night scheme.
 struct KeyOverride {
@@ -123,9 +124,10 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
     clearFlag(FLAG_INITIALISED);
 
     initSysConf(m_nCameraID, p_objModuleConfigure, &m_stSysConf);
-    SNS_CHECK_TEXT(m_stSysConf.nSchemeSum <= kMaxSchemes, "m_stSysConf.nSchemeSum <= kMaxSchemes",
-                   "nSchemeSum(%u) cut to %u\n", m_stSysConf.nSchemeSum, kMaxSchemes);
-    if (m_stSysConf.nSchemeSum > kMaxSchemes) m_stSysConf.nSchemeSum = kMaxSchemes;
+    if (m_stSysConf.nSchemeSum > kMaxSchemes) {
+        SNS_WARN("nSchemeSum(%u) cut to %u\n", m_stSysConf.nSchemeSum, kMaxSchemes);
+        m_stSysConf.nSchemeSum = kMaxSchemes;
+    }
     const u32 schemeSum = m_stSysConf.nSchemeSum;
 
     // Sized by the capacity the object has now: 170 on the first start, 165
@@ -134,8 +136,8 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
     KeyVal* factory = new KeyVal[capacity]();
     m_pstKeyValWork = new KeyVal[capacity]();
     m_nKeyValSum = 0;
-    getFctData(m_nCameraID, m_stSysConf.szUIStyle, factory, &m_nKeyValSum, m_bShowWDRFalg, m_bShowLDCFlag,
-               capacity);
+    getFctDataBounded(m_nCameraID, m_stSysConf.szUIStyle, factory, &m_nKeyValSum, m_bShowWDRFalg, m_bShowLDCFlag,
+                      capacity);
 
     KeyVal* block = new KeyVal[(schemeSum + 1) * m_nKeyValSum]();
     m_ppUserKeyVal = new KeyVal*[schemeSum + 1];

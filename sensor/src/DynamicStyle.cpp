@@ -77,7 +77,7 @@ void applyStyleValue(TiXmlElement* root, int index, int cmd, ia_dynamic_params_a
     if (nVal == kKeepIspDefault) return;
 
     const int count = clampCount(range.items_cnt, IA_DYNAMIC_ITEMS_MAX);
-    std::printf("dnaCmdList.cmd_list[%d] = dnaParamList.items_cnt(%d)\n", index, count);
+    std::printf("dnaCmdList.cmd_list[%d] = dnaParamList.items_cnt(%d)\n", index, range.items_cnt);
     for (int i = 0; i < count; ++i) {
         std::printf(" dnaParamList.item[%d] = %d nVal = %d \n", i, range.item[i], nVal);
         if (range.item[i] == nVal) {
@@ -132,7 +132,7 @@ int getDnaStyle(int p_channelID, const char* szStyle, std::string& p_strDnaStyle
     TiXmlElement* root = objStyleXmlDoc.RootElement();
 
     const int cmdCount = clampCount(dnaCmdList.cmd_cnt, IA_DYNAMIC_CMDS_MAX);
-    SNS_DBG("dnaCmdList.cmd_cnt(%d)\n", cmdCount);
+    SNS_DBG("dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
 
     // One record for all commands: a failed query leaves the previous
     // command's range in it.

@@ -1,5 +1,6 @@
 // Factory defaults: every item of the dynamic style that carries both "id"
 // and "value" gives one record, in document order, parents first.
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -8,6 +9,9 @@
 #include "SensorXml.h"
 
 static const char* const kReportModule = "SensorFile";
+
+// Reports of the bounded variants name the function they serve, as before.
+#define SNS_SITE_OF(name, signature) (::sensor::ReportSite{kReportModule, name, __LINE__, signature})
 
 namespace {
 
@@ -46,27 +50,43 @@ void collectRecords(const TiXmlElement* element, RecordSink& sink)
 } // namespace
 
 int getFctData(int p_channelID, char* p_szStyle, KeyVal* p_pKeyVal, u32* p_pnKeyValNum, bool p_bShowWDRFalg,
-               bool p_bShowLDCFlag, u32 p_nCapacity)
+               bool p_bShowLDCFlag)
+{
+    return getFctDataBounded(p_channelID, p_szStyle, p_pKeyVal, p_pnKeyValNum, p_bShowWDRFalg, p_bShowLDCFlag,
+                             UINT32_MAX);
+}
+
+int getFctDataBounded(int p_channelID, char* p_szStyle, KeyVal* p_pKeyVal, u32* p_pnKeyValNum, bool p_bShowWDRFalg,
+                      bool p_bShowLDCFlag, u32 p_nCapacity)
 {
     std::string strDnaStyle;
     getDnaStyle(p_channelID, p_szStyle, strDnaStyle, p_bShowWDRFalg, p_bShowLDCFlag);
 
     TiXmlDocument objDnaStyleDoc;
-    SNS_CHECK_TEXT(LoadMem(objDnaStyleDoc, strDnaStyle.c_str(), TIXML_ENCODING_UTF8),
-                   "objDnaStyleDoc.LoadMem(strDnaStyle.c_str(), TIXML_ENCODING_UTF8)", "");
+    if (!LoadMem(objDnaStyleDoc, strDnaStyle.c_str(), TIXML_ENCODING_UTF8)) {
+        sensor::reportAssert(SNS_SITE_OF("getFctData", "int getFctData(int, char*, KeyVal*, u32*, bool, bool)"),
+                             "objDnaStyleDoc.LoadMem(strDnaStyle.c_str(), TIXML_ENCODING_UTF8)", "");
+    }
     if (p_pnKeyValNum == nullptr) return SNS_SUCCESS;
     *p_pnKeyValNum = 0;
-    style2KeyVal(objDnaStyleDoc.RootElement(), p_pKeyVal, p_pnKeyValNum, p_nCapacity);
+    style2KeyValBounded(objDnaStyleDoc.RootElement(), p_pKeyVal, p_pnKeyValNum, p_nCapacity);
     return SNS_SUCCESS;
 }
 
-int style2KeyVal(TiXmlElement* pRootNode, KeyVal* p_pKeyVal, u32* p_pnKeyValNum, u32 p_nCapacity)
+int style2KeyVal(TiXmlElement* pRootNode, KeyVal* p_pKeyVal, u32* p_pnKeyValNum)
+{
+    return style2KeyValBounded(pRootNode, p_pKeyVal, p_pnKeyValNum, UINT32_MAX);
+}
+
+int style2KeyValBounded(TiXmlElement* pRootNode, KeyVal* p_pKeyVal, u32* p_pnKeyValNum, u32 p_nCapacity)
 {
     if (pRootNode == nullptr || p_pnKeyValNum == nullptr) return 0;
     RecordSink sink{p_pKeyVal, p_pnKeyValNum, p_pKeyVal == nullptr ? 0 : p_nCapacity, 0};
     collectRecords(pRootNode, sink);
     if (sink.leftOut != 0) {
-        SNS_WARN("%u style items left out: the array holds %u records\n", sink.leftOut, sink.capacity);
+        sensor::report(sensor::ReportKind::Warn,
+                       SNS_SITE_OF("style2KeyVal", "int style2KeyVal(TiXmlElement*, KeyVal*, u32*)"),
+                       "%u style items left out: the array holds %u records\n", sink.leftOut, sink.capacity);
     }
     return 0;
 }

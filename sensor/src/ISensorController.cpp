@@ -36,6 +36,7 @@ ISensorController::ISensorController()
       m_bShutterPass(0),
       m_bThermalChannel(0),
       m_bShowLDCFlag(1),
+      m_bZoomFocusLocked(false),
       m_bStorageHeld(false)
 {
     m_pSensorThread = new GThread(VXCallback::member(this, &ISensorController::sensorThread), "SensorThread",

@@ -79,7 +79,12 @@ void keyval_st2str(std::string& out, KeyVal* p_pKeyval, u32 p_nCount)
     }
 }
 
-void keyval_str2st(const std::string& text, KeyVal* out, u32* p_pnCount, u32 p_nCapacity)
+void keyval_str2st(const std::string& text, KeyVal* out, u32* p_pnCount)
+{
+    keyval_str2stBounded(text, out, p_pnCount, UINT32_MAX);
+}
+
+void keyval_str2stBounded(const std::string& text, KeyVal* out, u32* p_pnCount, u32 p_nCapacity)
 {
     if (p_pnCount == nullptr) return;
     *p_pnCount = 0;

@@ -4,7 +4,10 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "DeviceFiles.h"
 #include "VXFile.h"
@@ -70,7 +73,8 @@ void printHeaderReport(const KindInfo& info, int colour, const sensor::ReportSit
     if (info.logged) {
         char logHeader[512];
         std::snprintf(logHeader, sizeof logHeader, "file:%s fun:%s line:%d\n", site.module, site.function, site.line);
-        writeLogEntries(info.tag, logHeader, message);
+        const std::string logMessage(message, std::min(std::strlen(message), static_cast<size_t>(sensor::kReportBufferSize) - 1));
+        writeLogEntries(info.tag, logHeader, logMessage.c_str());
     }
 }
 
@@ -111,9 +115,14 @@ namespace {
 void formatHeaderReport(const KindInfo& info, int colour, const ReportSite& site, const char* format, va_list args)
 {
     if (!levelAtLeast(info.threshold)) return;
-    char message[kReportBufferSize];
-    std::vsnprintf(message, sizeof message, format, args);
-    printHeaderReport(info, colour, site, message);
+    // The console gets the whole message; only the log file's copy is bounded.
+    va_list sizing;
+    va_copy(sizing, args);
+    const int length = std::vsnprintf(nullptr, 0, format, sizing);
+    va_end(sizing);
+    std::vector<char> message(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+    std::vsnprintf(message.data(), message.size(), format, args);
+    printHeaderReport(info, colour, site, message.data());
 }
 
 } // namespace

@@ -45,10 +45,11 @@ TEST(IspTrace, ValuesRecordsTextsAndFailuresAreTraced)
     ask(0, IA_CMD_IR_LED_INFO, IA_CMD_OPT_SET, led);
     EXPECT_EQ((std::vector<int32_t>{1, 2, 3, 4}), isp_sim::record(0, IA_CMD_IR_LED_INFO));
     EXPECT_EQ(15, isp_sim::value(0, 152));
-    // A GET of a record command answers the command's own field, one int32.
-    int32_t plain[2] = {0, -7};
-    EXPECT_EQ(0, ask(0, 146, IA_CMD_OPT_GET, plain));
-    EXPECT_EQ(std::make_pair(30, -7), std::make_pair(plain[0], plain[1]));
+    // A GET of a record command answers the whole record, its own field in place.
+    isp_sim::setValue(0, 146, 31);
+    dn_thr_st got{0, 0, 0};
+    EXPECT_EQ(0, ask(0, 146, IA_CMD_OPT_GET, &got));
+    EXPECT_TRUE(got.d2n_thr == 70 && got.n2d_thr == 31 && got.dn_sensitivity == 5);
     Lines records = takeTrace();
     records.resize(2);
     EXPECT_EQ((Lines{"0\t146\tSET\t70 30 5\tok", "0\t152\tSET\t6 30 18 15\tok"}), records);

@@ -99,3 +99,64 @@ TEST(Concurrency, HostThreadsAroundTheSensorThreadAndAFactoryReset)
     EXPECT_EQ(-1, ISensorController::m_nChanneldDosomething.load());
     EXPECT_GE(isp_sim::countCalls(KEY_MZ_POSITION, IA_CMD_OPT_SET), 1u);
 }
+
+// The sensor thread switches between the day and night schemes each time the
+// ISP's day/night state turns, once a simulated minute, for thousands of
+// passes, while host threads set and read values, switch schemes, offer and
+// withdraw WDR and lock and unlock the lens. Under ThreadSanitizer each pair
+// (host set and thread switch, the WDR flag, the lens lock) meets.
+TEST(Concurrency, HostCallsMeetTheSensorThreadsSwitchesEveryMinute)
+{
+    ControllerRig rig;
+    ControllerProbe& camera = rig.start(1);
+    ASSERT_TRUE(camera.setParamScheme(1));
+    ASSERT_EQ(SNS_SUCCESS, camera.setParameter(KEY_WDR_MODE, 1, true));
+    ASSERT_TRUE(camera.setParamScheme(0));
+    ASSERT_EQ(SNS_SUCCESS, camera.setParameter(KEY_SCHEME_MODE, 2, true));
+    // Each pass asks the ISP for the day/night state once.
+    std::atomic<int> passes{0};
+    isp_sim::setCallObserver([&passes](const isp_sim::IspCall& call) {
+        if (call.command == IA_CMD_DAY_NIGHT_STATE && call.option == IA_CMD_OPT_GET) ++passes;
+    });
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> failures{0};
+    std::atomic<unsigned> schemesSeen{0};
+    auto check = [&failures](bool ok) { failures += ok ? 0 : 1; };
+    runTogether({
+        // The ISP turns day and night every simulated minute; the run ends after enough passes.
+        [&] {
+            long minute = -1;
+            while (passes < 3000) {
+                const long now = static_cast<long>(technic_sim::simulatedNowMicroseconds() / 60000000);
+                if (now != minute) isp_sim::setValue(0, IA_CMD_DAY_NIGHT_STATE, static_cast<int>((minute = now) % 2));
+                std::this_thread::yield();
+            }
+            stop = true;
+        },
+        [&] {
+            for (int round = 0; !stop; ++round) {
+                check(camera.setParameter(KEY_BRIGHTNESS, round % 100, true) == SNS_SUCCESS);
+                check(camera.setParameter(KEY_WDR_MODE, round % 2, true) == SNS_SUCCESS);
+                int value = -1, scheme = -1;
+                check(camera.getParameter(KEY_BRIGHTNESS, value) && camera.getParamScheme(scheme));
+                schemesSeen |= 1u << (scheme & 7);
+                if (round % 50 == 0) check(camera.setParamScheme(round % 2));
+                std::this_thread::yield();
+            }
+        },
+        [&] {
+            for (int round = 0; !stop; ++round) {
+                camera.setShowWDRFalg(round % 2 == 0);
+                lockLens(camera, round % 3 == 0);
+                camera.zoomIn();
+                std::this_thread::yield();
+            }
+            camera.setShowWDRFalg(true);
+            lockLens(camera, false);
+        },
+    });
+    isp_sim::setCallObserver(nullptr);
+    EXPECT_EQ(0, failures.load());
+    EXPECT_EQ(3u, schemesSeen.load()) << "the host saw schemes 0 and 1";
+}

@@ -46,14 +46,14 @@ TEST_F(DispatchTest, CacheBoundsAtTheFactorySetAndTableLookups)
 
 TEST_F(DispatchTest, LensLockAndBusyFlagsGateUserCommands)
 {
-    c.m_objZoomFocusParam.setLockZoomFocusEnable(true);
+    lockLens(c, true);
     isp_sim::failCommand(1616);
     EXPECT_EQ(0, c.doIaCmd(1616, IA_CMD_OPT_SET, &nOne));
     c.doIaCmd(1536, IA_CMD_OPT_SET, &nOne);
     c.doIaCmd(1617, IA_CMD_OPT_SET, &nOne);
     EXPECT_EQ(0u, sent(1616) + sent(1536));
     EXPECT_EQ(1u, sent(1617));
-    c.m_objZoomFocusParam.setLockZoomFocusEnable(false);
+    lockLens(c, false);
 
     for (auto flag : {ControllerProbe::FLAG_INITIALISING, ControllerProbe::FLAG_RESETTING,
                       ControllerProbe::FLAG_RESTORING, ControllerProbe::FLAG_SWITCHING}) {

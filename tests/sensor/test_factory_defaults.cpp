@@ -23,7 +23,7 @@ protected:
         Records array(capacity + 1, KeyVal{0xdead, 0xbeef});
         u32 count = 12345;
         m_strConsole = printedBy(
-            [&] { EXPECT_EQ(SNS_SUCCESS, getFctData(1, &style[0], array.data(), &count, showWdr, true, capacity)); });
+            [&] { EXPECT_EQ(SNS_SUCCESS, getFctDataBounded(1, &style[0], array.data(), &count, showWdr, true, capacity)); });
         EXPECT_LE(count, capacity);
         EXPECT_EQ(0xdeadu, array[capacity].key);
         std::string text;

@@ -1,10 +1,11 @@
 // Reading parameters, the sensor check and the published value ranges.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
-#include "ControllerRig.h"
+#include "TestHelpers.h"
 #include "SensorKeys.h"
 #include "isp_sim.h"
 
@@ -71,10 +72,38 @@ TEST(GetParameters, RangesOnlyForPublishedCommandsAndNoLensCommandsWhileLocked)
     isp_sim::setRange(82, stRange);
     EXPECT_TRUE(c.getSensorParamRange(82, nDefault = -1, strRange));
     EXPECT_EQ(-1, nDefault);
-    c.m_objZoomFocusParam.setLockZoomFocusEnable(true);
+    lockLens(c, true);
     isp_sim::clearTrace();
     EXPECT_TRUE(c.getSensorParamRange(1537, nDefault, strRange));
     EXPECT_EQ(0u, isp_sim::countCalls(1537));
     EXPECT_EQ(0, nDefault);
     EXPECT_EQ("x:1 2 4", strRange);
+}
+
+// Every command the ISP header names, read and set once by number, whether
+// the key table has it or not: ASan sees the ISP write and read its whole
+// payload; the host sees the payload's first int.
+TEST(GetParameters, EveryIspCommandGetsItsWholePayloadOnGetAndSet)
+{
+    ControllerRig rig;
+    ControllerProbe& c = rig.start(1);
+    std::vector<u32> commands = {IA_CMD_DAY_NIGHT_STATE, IA_CMD_EXPOSURE_STRATEGY, IA_CMD_IR_LED_INFO,
+                                 IA_CMD_HEAT_STATUS, IA_CMD_TEMPERATURE, IA_CMD_PTZ_RUN_STATE,
+                                 IA_CMD_AF_STATISTIC, IA_CMD_CAMERA_VERSION, IA_CMD_SENSOR_CHECK,
+                                 IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_UI_SHUTTER_RESET};
+    for (const ia_cmd_payload_st& payload : ia_cmd_payloads) commands.push_back(payload.cmd);
+    isp_sim::setVersionText("V1.2.3");
+    isp_sim::setDynamicCommands({49, 1537});
+    for (u32 cmd : commands) {
+        int value = 0;
+        c.getParameter(static_cast<int>(cmd), value);
+        c.setParameter(static_cast<int>(cmd), 1, false);
+    }
+    int value = 0;
+    EXPECT_TRUE(c.getParameter(IA_CMD_CAMERA_VERSION, value));
+    EXPECT_EQ(0, std::memcmp(&value, "V1.2", 4));
+    EXPECT_TRUE(c.getParameter(IA_CMD_DYNAMIC_PARAMS_CMDS_GET, value));
+    EXPECT_EQ(2, value);
+    EXPECT_EQ((std::vector<int32_t>{1, 0, 0, 0}), isp_sim::record(0, IA_CMD_IR_LED_INFO));
+    EXPECT_EQ((std::vector<int32_t>{1, 0, 0, 0}), isp_sim::record(0, IA_CMD_SENSOR_CHECK));
 }

@@ -17,7 +17,7 @@ Records parse(const std::string& text, u32 capacity = 64)
 {
     Records out(capacity + 1, KeyVal{0xdead, 0xbeef});
     u32 count = 12345;
-    keyval_str2st(text, out.data(), &count, capacity);
+    keyval_str2stBounded(text, out.data(), &count, capacity);
     EXPECT_LE(count, capacity);
     EXPECT_EQ(0xdeadu, out[capacity].key);
     out.resize(count);

@@ -69,7 +69,7 @@ TEST(Report, LevelsFromTheSignFileAndWhatReachesTheLog)
     }
 }
 
-TEST(Report, SignFileChangesTakeEffectAtOnceAndLongMessagesAreCut)
+TEST(Report, SignFileChangesTakeEffectAtOnceAndOnlyTheLogCutsLongMessages)
 {
     TestRoot root;
     root.writeFile(kSign, "5\n");
@@ -77,9 +77,12 @@ TEST(Report, SignFileChangesTakeEffectAtOnceAndLongMessagesAreCut)
     root.writeFile(kSign, "6\n");
     EXPECT_TRUE(sensor::levelAtLeast(6));
     const std::string huge(5 * sensor::kReportBufferSize, 'x');
-    const std::string out = printedBy([&] { SNS_DBG("%s", huge.c_str()); });
-    EXPECT_LT(out.size(), static_cast<size_t>(sensor::kReportBufferSize + 200));
-    EXPECT_TRUE(has(out, std::string(100, 'x')));
+    root.remove(kLog);
+    const std::string out = printedBy([&] { SNS_WARN("%s|", huge.c_str()); });
+    EXPECT_TRUE(has(out, huge + "|"));
+    const std::string log = root.readFile(kLog);
+    EXPECT_TRUE(has(log, std::string(100, 'x')));
+    EXPECT_LT(log.size(), static_cast<size_t>(sensor::kReportBufferSize + 200));
     root.remove(kSign);
     EXPECT_FALSE(sensor::levelAtLeast(2));
     EXPECT_TRUE(sensor::levelAtLeast(1));

@@ -266,3 +266,15 @@ TEST(StartupInput, VideoModuleSetsDisplayFlagsAndBoundsTheStyleWait)
     EXPECT_FALSE(has(style, "id=\"2368\"")); // WDR is not offered
     EXPECT_TRUE(has(style, "id=\"2048\""));  // lens distortion correction is
 }
+
+// "max_scheme" is taken as it stands: 65 gives schemes 0..64 and their files,
+// with no assertion (one would abort here).
+TEST(Startup, MaxSchemeSixtyFiveGivesSixtyFiveSchemesAndFiles)
+{
+    ControllerRig rig;
+    rig.root().writeFile("/tmp/Debug.sign", "3\n1\n");
+    ControllerProbe& camera = rig.start(1, module("(max_scheme=65)"));
+    EXPECT_EQ(65u, camera.schemeCount());
+    EXPECT_TRUE(rig.root().exists(schemeFile(64)));
+    EXPECT_FALSE(rig.root().exists(schemeFile(65)));
+}

@@ -49,7 +49,6 @@ public:
     using ISensorController::m_nParamMode;
     using ISensorController::m_nVersion;
     using ISensorController::m_objMachineInfo;
-    using ISensorController::m_objZoomFocusParam;
     using ISensorController::m_pFctKeyVal;
     using ISensorController::m_pKeyCmdMap;
     using ISensorController::m_ppUserKeyVal;

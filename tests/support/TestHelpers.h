@@ -120,6 +120,14 @@ inline bool initOn(ISensorController& camera, const ModuleConfigure& config)
     return result;
 }
 
+// The zoom/focus lock, set as the host sets it.
+inline void lockLens(ISensorController& camera, bool locked)
+{
+    SensorZoomFocusParam lock;
+    lock.setLockZoomFocusEnable(locked);
+    camera.setSensorZoomFocusParam(lock);
+}
+
 inline void uinitOf(ISensorController& camera) { ControllerRig::runWithClock([&camera] { camera.uinit(); }); }
 
 inline bool restart(ISensorController& camera, const ModuleConfigure& config)

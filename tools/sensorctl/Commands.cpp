@@ -181,7 +181,7 @@ bool cmdCorrect(CommandContext& context, const std::vector<std::string>& args)
 {
     std::vector<KeyVal> set(args[0].size() / 2 + 1);
     u32 count = 0;
-    keyval_str2st(args[0], set.data(), &count, static_cast<u32>(set.size()));
+    keyval_str2stBounded(args[0], set.data(), &count, static_cast<u32>(set.size()));
     if (keyval_correct(context.channel - 1, set.data(), count) != SNS_SUCCESS) {
         return fail(context, "correction failed");
     }

@@ -4,6 +4,7 @@
 #define SENSOR_ISENSOR_CONTROLLER_H
 
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -247,6 +248,8 @@ protected:
     int shutterList(int* p_pValues, int p_nCapacity);
     bool shutterStep(int p_nDirection);
     bool sendValue(u32 p_nCmd, u32 p_nOpt, int p_nValue);
+    // Held while the parameter sets are read or written (see selectScheme).
+    std::unique_lock<std::recursive_mutex> lockSets() { return std::unique_lock<std::recursive_mutex>(m_objSetsMutex); }
 
     SysConfig m_stSysConf;
     int m_nCameraID;
@@ -270,7 +273,7 @@ protected:
     u32 m_nKeyCmdSum;
     u32 m_nLastSchedule;
     unsigned char m_bLPRDevice;
-    unsigned char m_bShowWDRFalg;
+    std::atomic<unsigned char> m_bShowWDRFalg;
     std::atomic<unsigned char> m_bTimeScheme;
     std::atomic<unsigned char> m_bDNScheme;
     unsigned char m_bisLimitedIrPower;
@@ -279,9 +282,12 @@ protected:
     unsigned char m_bThermalChannel;
     unsigned char m_bShowLDCFlag;
     SensorZoomFocusParam m_objZoomFocusParam;
+    // The lock flag of m_objZoomFocusParam as doIaCmd reads it on any thread.
+    std::atomic<bool> m_bZoomFocusLocked;
     // Set from start-up until shut-down has released the storage, so that a
     // second uinit finds nothing to release.
     bool m_bStorageHeld;
+    std::recursive_mutex m_objSetsMutex;
 };
 
 // Beaway is offered (process-wide; the channel that started last decides).

@@ -47,12 +47,14 @@ SENSOR_API int DeleteNode(TiXmlElement* pRootNode, TiXmlElement* pNode);
 SENSOR_API int ModifyNodebyCmdId(TiXmlElement* pRootNode, int p_nId);
 
 // --- factory defaults ---
-// p_nCapacity bounds the records written to p_pKeyVal; items past it are
-// reported and left out. The default keeps the unbounded call shape for
-// callers that size the array from the style themselves.
+// The caller's array must hold every item of the style.
 SENSOR_API int getFctData(int p_channelID, char* p_szStyle, KeyVal* p_pKeyVal, u32* p_pnKeyValNum,
-                          bool p_bShowWDRFalg, bool p_bShowLDCFlag, u32 p_nCapacity = UINT32_MAX);
-SENSOR_API int style2KeyVal(TiXmlElement* pRootNode, KeyVal* p_pKeyVal, u32* p_pnKeyValNum,
-                            u32 p_nCapacity = UINT32_MAX);
+                          bool p_bShowWDRFalg, bool p_bShowLDCFlag);
+SENSOR_API int style2KeyVal(TiXmlElement* pRootNode, KeyVal* p_pKeyVal, u32* p_pnKeyValNum);
+// As above; p_nCapacity bounds the records written to p_pKeyVal, items past
+// it are reported and left out (the library's own callers use these).
+SENSOR_API int getFctDataBounded(int p_channelID, char* p_szStyle, KeyVal* p_pKeyVal, u32* p_pnKeyValNum,
+                                 bool p_bShowWDRFalg, bool p_bShowLDCFlag, u32 p_nCapacity);
+SENSOR_API int style2KeyValBounded(TiXmlElement* pRootNode, KeyVal* p_pKeyVal, u32* p_pnKeyValNum, u32 p_nCapacity);
 
 #endif

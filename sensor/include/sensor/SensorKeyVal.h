@@ -10,9 +10,12 @@
 
 // Appends "(%d,%d)" for each record; out is not cleared.
 SENSOR_API void keyval_st2str(std::string& out, KeyVal* p_pKeyval, u32 p_nCount);
-// Parses pair text into out; *p_pnCount receives the number stored. Pairs
-// past p_nCapacity records are dropped (the library always passes it).
-SENSOR_API void keyval_str2st(const std::string& text, KeyVal* out, u32* p_pnCount, u32 p_nCapacity = UINT32_MAX);
+// Parses pair text into out; *p_pnCount receives the number stored. The
+// caller's array must hold every pair of the text.
+SENSOR_API void keyval_str2st(const std::string& text, KeyVal* out, u32* p_pnCount);
+// As keyval_str2st; pairs past p_nCapacity records are dropped (the
+// library's own callers use this one).
+SENSOR_API void keyval_str2stBounded(const std::string& text, KeyVal* out, u32* p_pnCount, u32 p_nCapacity);
 // Lets the ISP rewrite every dynamic value of the set to one it accepts.
 SENSOR_API int keyval_correct(int p_nChannel_id, KeyVal* p_pKeyval, u32 p_nCount);
 
