@@ -87,7 +87,7 @@ bool ISensorController::isKeyValSame(const KeyVal& p_stKeyVal)
 
 int ISensorController::doIaCmd(u32 p_nKey, u32 p_nDir, void* p_pVal)
 {
-    if (m_bZoomFocusLocked && p_nKey >= kLensCmdFirst && p_nKey <= kLensCmdLast) {
+    if (testFlag(FLAG_ZOOM_FOCUS_LOCKED) && p_nKey >= kLensCmdFirst && p_nKey <= kLensCmdLast) {
         return SNS_SUCCESS;
     }
     return ia_ioctrl_v2(m_nCameraID - 1, static_cast<ia_cmd_e>(p_nKey), p_nDir, p_pVal);

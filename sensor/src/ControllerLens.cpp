@@ -239,7 +239,11 @@ int ISensorController::setSensorZoomFocusParam(SensorZoomFocusParam& p_objParam)
 {
     const auto objSetsLock = lockSets();
     m_objZoomFocusParam = p_objParam;
-    m_bZoomFocusLocked = p_objParam.getLockZoomFocusEnable();
+    if (p_objParam.getLockZoomFocusEnable()) {
+        setFlag(FLAG_ZOOM_FOCUS_LOCKED);
+    } else {
+        clearFlag(FLAG_ZOOM_FOCUS_LOCKED);
+    }
     return SNS_SUCCESS;
 }
 

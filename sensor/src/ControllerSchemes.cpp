@@ -148,7 +148,7 @@ bool ISensorController::getParamMode(int& p_nMode)
 //
 // The thread never takes m_objMutex: a factory reset holds it while uinit
 // waits for the thread's pass to end, so a pass blocked on it would never
-// end. The pass takes the sets lock instead (m_objSetsMutex, recursive), for
+// end. The pass takes the sets lock instead (lockSets, recursive), for
 // the whole selection and switch. Host operations take it, always after
 // m_objMutex, wherever they read or write the sets (the cache accessors,
 // setParameters, switch_to, flush, restore, getAllParameters), and never

@@ -145,7 +145,7 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
     std::memcpy(m_ppUserKeyVal[schemeSum], factory, sizeof(KeyVal) * m_nKeyValSum);
     delete[] factory;
     m_pFctKeyVal = m_ppUserKeyVal[schemeSum];
-    m_bStorageHeld = true;
+    setFlag(FLAG_STORAGE_HELD);
 
     // A set from a broken style has another layout than the device's: saving
     // it, or starting the files afresh, would lose what they hold.
@@ -275,7 +275,7 @@ void ISensorController::releaseSchemeSets()
 
 void ISensorController::uinit()
 {
-    if (!testFlag(FLAG_INITIALISED) || !m_bStorageHeld) return;
+    if (!testFlag(FLAG_INITIALISED) || !testFlag(FLAG_STORAGE_HELD)) return;
     m_bShutterPass = 1;
     setFlag(FLAG_UNINITIALISING);
 
@@ -288,7 +288,7 @@ void ISensorController::uinit()
     m_stSysConf.pstUIFile = nullptr;
     m_stSysConf.nUIFileSum = 0;
     m_stSysConf.szUIStyle = nullptr;
-    m_bStorageHeld = false;
+    clearFlag(FLAG_STORAGE_HELD);
 
     m_nParamMode = 1;
     m_nLastScheme = -1;

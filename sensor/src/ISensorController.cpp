@@ -5,6 +5,7 @@
 #include "DevicePaths.h"
 #include "DeviceTypes.h"
 #include "SensorReport.h"
+#include "SetsLock.h"
 
 std::atomic<int> ISensorController::m_nPassKeycmd{-1};
 std::atomic<int> ISensorController::m_nChanneldDosomething{-1};
@@ -35,10 +36,9 @@ ISensorController::ISensorController()
       m_bHasLens(1),
       m_bShutterPass(0),
       m_bThermalChannel(0),
-      m_bShowLDCFlag(1),
-      m_bZoomFocusLocked(false),
-      m_bStorageHeld(false)
+      m_bShowLDCFlag(1)
 {
+    sensor::createSetsLock(this);
     m_pSensorThread = new GThread(VXCallback::member(this, &ISensorController::sensorThread), "SensorThread",
                                   VXCallback::function(&GThread::emptyFun), VXCallback::function(&GThread::emptyFun));
     m_nFlags = 0;
@@ -52,6 +52,12 @@ ISensorController::~ISensorController()
         delete m_pSensorThread;
         m_pSensorThread = nullptr;
     }
+    sensor::destroySetsLock(this);
+}
+
+std::unique_lock<std::recursive_mutex> ISensorController::lockSets()
+{
+    return std::unique_lock<std::recursive_mutex>(sensor::setsLockOf(this));
 }
 
 void ISensorController::setChannelID(int p_nChannelID)

@@ -3,6 +3,8 @@
 // application compiled elsewhere would have it. Each symbol is odr-used, so
 // linking this program against libsensordll.so fails and names every
 // described symbol the library lacks; when it links, it prints them all.
+// The object's data members are the described ones too: the host allocates
+// controllers with this size, so the library's constructor must stay in it.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -10,17 +12,36 @@
 #include <string>
 #include <vector>
 
+// The host framework's own classes, members of the object.
+#include "GThread.h"
+#include "MachineInfo.h"
+#include "SensorZoomFocusParam.h"
+#include "VXMutex.h"
+
 typedef uint32_t u32;
 typedef int64_t INT64;
 
 struct KeyVal;
 struct keycmd;
-struct ModuleConfig;
-struct SysConfig;
+struct UIFileInfo;
+struct ModuleConfig {
+    int nModuleId;
+    char szPlaceholder1[32];
+    char szPlaceholder2[10];
+    char szParameters[256];
+    char szDetail[512];
+};
+struct SysConfig {
+    ModuleConfig moduleConfig;
+    u32 nSchemeSum;
+    u32 nUIFileSum;
+    UIFileInfo* pstUIFile;
+    char* szUIStyle;
+    int nDeviceType;
+};
 struct ia_dynamic_params_attr_st;
 class ModuleConfigure;
 class VideoStreamModule;
-class SensorZoomFocusParam;
 class TiXmlDocument;
 class TiXmlElement;
 
@@ -108,6 +129,31 @@ public:
     SENSOR_MEMBERS(DECLARE)
     static int m_nPassKeycmd;
     static int m_nChanneldDosomething;
+
+private:
+    SysConfig m_stSysConf;
+    int m_nCameraID;
+    VXMutex m_objMutex;
+    GThread* m_pSensorThread;
+    int m_nLastScheme;
+    int m_nCurScheme;
+    int m_nParamMode;
+    KeyVal** m_ppUserKeyVal;
+    KeyVal* m_pstKeyValTmp;
+    KeyVal* m_pFctKeyVal;
+    u32 m_nKeyValSum;
+    KeyVal* m_pstKeyValWork;
+    keycmd* m_pKeyCmdMap;
+    u32 m_nVersion;
+    VideoStreamModule* m_pVideoStreamModule;
+    MachineInfo m_objMachineInfo;
+    u32 m_bInitialising : 1, m_bUninitialising : 1, m_bInitialised : 1, m_bResetting : 1, m_bRestoring : 1,
+        m_bSwitching : 1;
+    u32 m_nKeyCmdSum;
+    u32 m_nLastSchedule;
+    unsigned char m_bLPRDevice, m_bShowWDRFalg, m_bTimeScheme, m_bDNScheme, m_bisLimitedIrPower, m_bHasLens,
+        m_bShutterPass, m_bThermalChannel, m_bShowLDCFlag;
+    SensorZoomFocusParam m_objZoomFocusParam;
 };
 
 SENSOR_FUNCTIONS(DECLARE)
@@ -115,11 +161,24 @@ extern int g_nDebugLevel;
 extern bool g_bEnAssert;
 extern bool g_bShoWBeawayFalg;
 
-// Constructors have no address: this function, never called, uses them.
+// Constructors have no address: this function uses them.
 void constructAndDestroy(void* storage)
 {
     ISensorController* controller = new (storage) ISensorController();
     controller->~ISensorController();
+}
+
+// Builds and destroys one object in storage of the described size followed
+// by guard bytes; false when the library wrote past the described size.
+bool staysInDescribedSize()
+{
+    const size_t guard = 256;
+    std::vector<unsigned char> storage(sizeof(ISensorController) + guard, 0xA5);
+    constructAndDestroy(storage.data());
+    for (size_t i = sizeof(ISensorController); i < storage.size(); ++i) {
+        if (storage[i] != 0xA5) return false;
+    }
+    return true;
 }
 
 namespace {
@@ -164,5 +223,7 @@ int main()
         missing += symbol.address == nullptr ? 1 : 0;
     }
     std::printf("%zu described symbols, %d missing\n", sizeof kSymbols / sizeof kSymbols[0], missing);
-    return missing == 0 ? 0 : 1;
+    const bool fits = staysInDescribedSize();
+    std::printf("the object %s the described %zu bytes\n", fits ? "stays within" : "WRITES PAST", sizeof(ISensorController));
+    return missing == 0 && fits ? 0 : 1;
 }

@@ -222,6 +222,10 @@ protected:
         FLAG_SWITCHING = 1u << 5,
         // The last start built no set from the style: files are left alone.
         FLAG_NO_STYLE_SET = 1u << 6,
+        // Start-up allocated the sets; shut-down releases them once.
+        FLAG_STORAGE_HELD = 1u << 7,
+        // The lock flag of m_objZoomFocusParam, as doIaCmd reads it on any thread.
+        FLAG_ZOOM_FOCUS_LOCKED = 1u << 8,
     };
     bool testFlag(Flag flag) const { return (m_nFlags.load() & flag) != 0; }
     void setFlag(Flag flag) { m_nFlags.fetch_or(flag); }
@@ -249,7 +253,7 @@ protected:
     bool shutterStep(int p_nDirection);
     bool sendValue(u32 p_nCmd, u32 p_nOpt, int p_nValue);
     // Held while the parameter sets are read or written (see selectScheme).
-    std::unique_lock<std::recursive_mutex> lockSets() { return std::unique_lock<std::recursive_mutex>(m_objSetsMutex); }
+    std::unique_lock<std::recursive_mutex> lockSets();
 
     SysConfig m_stSysConf;
     int m_nCameraID;
@@ -282,12 +286,9 @@ protected:
     unsigned char m_bThermalChannel;
     unsigned char m_bShowLDCFlag;
     SensorZoomFocusParam m_objZoomFocusParam;
-    // The lock flag of m_objZoomFocusParam as doIaCmd reads it on any thread.
-    std::atomic<bool> m_bZoomFocusLocked;
-    // Set from start-up until shut-down has released the storage, so that a
-    // second uinit finds nothing to release.
-    bool m_bStorageHeld;
-    std::recursive_mutex m_objSetsMutex;
+    // No member past the described ones: the host allocates the object with
+    // the size of its own header. What the library adds lives in flag bits
+    // or beside the object (the sets lock, SetsLock.h).
 };
 
 // Beaway is offered (process-wide; the channel that started last decides).
