@@ -11,6 +11,7 @@
 #include "Commands.h"
 #include "Session.h"
 #include "lint/LintCommand.h"
+#include "web/ServeCommand.h"
 
 namespace {
 
@@ -38,6 +39,9 @@ struct Standalone {
 };
 
 const Standalone kStandalone[] = {
+    {"serve", "serve [--port N] [--listen ADDR]", "the imaging page of every channel, live (default 127.0.0.1:8080)",
+     runServe},
+    {"preview", "preview --out FILE", "the imaging page as one static HTML file", runPreview},
     {"lint", "lint [STYLE] [DIVERSITY]", "check a style pair (default: the tree's); FILE:LINE:COLUMN: message",
      [](const std::vector<std::string>& args) { return runLint(args, stdout, stderr); }},
 };
