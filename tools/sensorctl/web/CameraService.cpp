@@ -1,6 +1,9 @@
 #include "CameraService.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "PageModel.h"
 #include "SensorFile.h"
@@ -64,6 +67,25 @@ json CameraService::withCalls(json answer)
     return answer;
 }
 
+json CameraService::withClockMoving(const std::function<json()>& operation)
+{
+    const int sensorThreads = startedChannels();
+    std::atomic<bool> done{false};
+    std::thread mover([&done, sensorThreads] {
+        while (!done) {
+            if (technic_sim::blockedWaiters() > sensorThreads) {
+                technic_sim::advance(0, 500000);
+            } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
+    });
+    json answer = operation();
+    done = true;
+    mover.join();
+    return answer;
+}
+
 json CameraService::state(int channel)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -97,7 +119,7 @@ json CameraService::setParameter(int channel, int key, int value)
     std::lock_guard<std::mutex> lock(m_mutex);
     m_session.takeCalls();
     ISensorController& controller = m_session.controller(channel);
-    const int result = controller.setParameter(key, value, true);
+    const int result = withClockMoving([&] { return json(controller.setParameter(key, value, true)); });
     json answer = withCalls({{"result", result}});
     int readBack = 0;
     answer["value"] = controller.getParameter(key, readBack) ? json(readBack) : json(nullptr);
@@ -110,7 +132,7 @@ json CameraService::setScheme(int channel, int scheme)
     std::lock_guard<std::mutex> lock(m_mutex);
     m_session.takeCalls();
     ISensorController& controller = m_session.controller(channel);
-    const bool ok = controller.setParamScheme(scheme);
+    const bool ok = withClockMoving([&] { return json(controller.setParamScheme(scheme)); });
     json answer = withCalls({{"result", ok ? 0 : -1}});
     int current = -1;
     controller.getParamScheme(current);
@@ -122,7 +144,8 @@ json CameraService::setDayNight(int channel, int state)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_session.takeCalls();
-    const bool ok = m_session.controller(channel).setDNState(state);
+    ISensorController& controller = m_session.controller(channel);
+    const bool ok = withClockMoving([&] { return json(controller.setDNState(state)); });
     return withCalls({{"result", ok ? 0 : -1}});
 }
 
@@ -136,6 +159,13 @@ json CameraService::runAction(int channel, const std::string& action)
     std::lock_guard<std::mutex> lock(m_mutex);
     m_session.takeCalls();
     ISensorController& controller = m_session.controller(channel);
+    const int result = withClockMoving([&] { return json(hostAction(controller, action)); });
+    if (action == "factory-reset") m_pageKeys.erase(channel);
+    return withCalls({{"result", result}});
+}
+
+int CameraService::hostAction(ISensorController& controller, const std::string& action)
+{
     int result = -1;
     if (action == "flush") {
         result = controller.flush();
@@ -143,9 +173,8 @@ json CameraService::runAction(int channel, const std::string& action)
         result = controller.resetToLastParameters() ? 0 : -1;
     } else if (action == "factory-reset") {
         result = controller.resetParameters() ? 0 : -1;
-        m_pageKeys.erase(channel);
     }
-    return withCalls({{"result", result}});
+    return result;
 }
 
 json CameraService::runClock(int startMinute, int hours)

@@ -3,6 +3,7 @@
 #ifndef SENSORCTL_CAMERA_SERVICE_H
 #define SENSORCTL_CAMERA_SERVICE_H
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -43,7 +44,12 @@ public:
 private:
     nlohmann::json tabsOf(int channel);
     nlohmann::json withCalls(nlohmann::json answer);
+    // Runs a host operation while moving the simulated clock for any wait of
+    // its own (a scheme change waits in 0.5 s steps while the sensor thread
+    // is busy), which would otherwise never end.
+    nlohmann::json withClockMoving(const std::function<nlohmann::json()>& operation);
     int startedChannels() const;
+    static int hostAction(ISensorController& controller, const std::string& action);
 
     Session m_session;
     std::mutex m_mutex;
