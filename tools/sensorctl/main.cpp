@@ -10,6 +10,8 @@
 
 #include "Commands.h"
 #include "Session.h"
+#include "lint/LintCommand.h"
+#include "web/ServeCommand.h"
 
 namespace {
 
@@ -26,6 +28,31 @@ struct Options {
     bool trace = false;
     std::vector<std::string> words;
 };
+
+// Commands that take the whole run instead of being steps over the
+// started controllers.
+struct Standalone {
+    const char* name;
+    const char* usage;
+    const char* help;
+    int (*run)(const std::vector<std::string>& args);
+};
+
+const Standalone kStandalone[] = {
+    {"serve", "serve [--port N] [--listen ADDR]", "the imaging page of every channel, live (default 127.0.0.1:8080)",
+     runServe},
+    {"preview", "preview --out FILE", "the imaging page as one static HTML file", runPreview},
+    {"lint", "lint [STYLE] [DIVERSITY]", "check a style pair (default: the tree's); FILE:LINE:COLUMN: message",
+     [](const std::vector<std::string>& args) { return runLint(args, stdout, stderr); }},
+};
+
+const Standalone* findStandalone(const std::vector<std::string>& words)
+{
+    for (const Standalone& tool : kStandalone) {
+        if (!words.empty() && words[0] == tool.name) return &tool;
+    }
+    return nullptr;
+}
 
 void printHelp()
 {
@@ -48,6 +75,8 @@ void printHelp()
     for (const Command& command : commandTable()) {
         std::printf("  %-30s %s%s\n", command.usage, command.printsTraffic ? "* " : "  ", command.help);
     }
+    std::printf("\ncommands that run alone:\n");
+    for (const Standalone& tool : kStandalone) std::printf("  %-30s   %s\n", tool.usage, tool.help);
 }
 
 // Splits a script line into words; double quotes group words.
@@ -168,11 +197,16 @@ int main(int argc, char** argv)
     Options options;
     std::string error;
     std::vector<Step> steps;
-    if (!parseArguments(argc, argv, options, error) || !planSteps(options, steps, error)) return failWith(error);
+    if (!parseArguments(argc, argv, options, error)) return failWith(error);
+    const Standalone* standalone = findStandalone(options.words);
+    if (standalone == nullptr && !planSteps(options, steps, error)) return failWith(error);
     if (!options.root.empty()) {
         char resolved[4096];
         if (realpath(options.root.c_str(), resolved) == nullptr) return failWith("no such folder: " + options.root);
         setenv("SENSOR_ROOTFS", resolved, 1);
+    }
+    if (standalone != nullptr) {
+        return standalone->run(std::vector<std::string>(options.words.begin() + 1, options.words.end()));
     }
 
     // Results keep standard output; everything the library prints on its

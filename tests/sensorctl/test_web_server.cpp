@@ -1,0 +1,170 @@
+// sensorctl serve on a copy of the sample tree, over loopback: refused
+// requests change nothing, a change answers with its ISP calls, and the
+// server holds 1,000 requests from 8 parallel clients.
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "CameraService.h"
+#include "TestRoot.h"
+#include "WebServer.h"
+
+namespace {
+
+using nlohmann::json;
+
+class ServedTree {
+public:
+    ServedTree() : m_root(true)
+    {
+        std::string error;
+        EXPECT_TRUE(m_service.open(error)) << error;
+        m_port = m_server.bind("127.0.0.1", 0);
+        EXPECT_GT(m_port, 0);
+        m_thread = std::thread([this] { m_server.run(); });
+    }
+    ~ServedTree()
+    {
+        m_server.stop();
+        m_thread.join();
+    }
+    httplib::Client client() const
+    {
+        httplib::Client client("127.0.0.1", m_port);
+        client.set_read_timeout(30, 0);
+        return client;
+    }
+    int port() const { return m_port; }
+    CameraService& service() { return m_service; }
+
+private:
+    TestRoot m_root;
+    CameraService m_service;
+    WebServer m_server{m_service, nullptr, "/nonexistent"};
+    int m_port = 0;
+    std::thread m_thread;
+};
+
+int brightness(CameraService& service)
+{
+    const json state = service.state(1);
+    for (const json& tab : state["tabs"]) {
+        for (const json& item : tab["items"]) {
+            if (item["id"] == 34) return item["value"];
+        }
+    }
+    return -1;
+}
+
+struct BadRequest {
+    const char* name;
+    const char* method;
+    const char* path;
+    httplib::Headers headers;
+    std::string body;
+    int status;
+    const char* message;
+};
+
+TEST(WebServer, RefusedRequestsAnswer4xxWithAMessageAndChangeNothing)
+{
+    ServedTree served;
+    const std::string own = "127.0.0.1:" + std::to_string(served.port());
+    const BadRequest requests[] = {
+        {"other host (DNS rebinding)", "POST", "/api/set", {{"Host", "attacker.example:" + std::to_string(served.port())}},
+         R"({"channel":1,"key":34,"value":1})", 403, "is not this server"},
+        {"cross-site origin", "POST", "/api/set", {{"Origin", "http://attacker.example"}},
+         R"({"channel":1,"key":34,"value":1})", 403, "cross-site request"},
+        {"bad JSON", "POST", "/api/set", {}, R"({"channel":1,"key":34,)", 400, "not JSON"},
+        {"not an object", "POST", "/api/set", {}, "[1,34,1]", 400, "JSON object"},
+        {"unknown body key", "POST", "/api/set", {}, R"({"channel":1,"key":34,"value":1,"store":0})", 400,
+         "unknown key \"store\""},
+        {"key not on the page", "POST", "/api/set", {}, R"({"channel":1,"key":9999,"value":1})", 400, "unknown key 9999"},
+        {"value as text", "POST", "/api/set", {}, R"({"channel":1,"key":34,"value":"1"})", 400, "whole number"},
+        {"value beyond 32 bits", "POST", "/api/set", {}, R"({"channel":1,"key":34,"value":4294967296})", 400,
+         "whole number"},
+        {"no such channel", "POST", "/api/set", {}, R"({"channel":7,"key":34,"value":1})", 400, "no channel 7"},
+        {"huge body", "POST", "/api/set", {}, std::string(1 << 20, ' '), 413, "larger than"},
+        {"wrong method", "GET", "/api/set", {}, "", 405, "POST only"},
+        {"unknown action", "POST", "/api/action", {}, R"({"channel":1,"action":"format"})", 400, "unknown action"},
+        {"clock start", "POST", "/api/clock", {}, R"({"start":"25:00","hours":1})", 400, "HH:MM"},
+        {"no such path", "GET", "/etc/passwd", {}, "", 404, "no such page"},
+    };
+    httplib::Client client = served.client();
+    const int before = brightness(served.service());
+    ASSERT_EQ(50, before);
+    for (const BadRequest& request : requests) {
+        SCOPED_TRACE(request.name);
+        httplib::Request sent;
+        sent.method = request.method;
+        sent.path = request.path;
+        sent.headers = request.headers;
+        if (sent.headers.count("Host") == 0) sent.headers.emplace("Host", own);
+        sent.headers.emplace("Content-Type", "application/json");
+        sent.body = request.body;
+        httplib::Response response;
+        httplib::Error error = httplib::Error::Success;
+        ASSERT_TRUE(client.send(sent, response, error)) << httplib::to_string(error);
+        EXPECT_EQ(request.status, response.status);
+        const json body = json::parse(response.body, nullptr, false);
+        ASSERT_TRUE(body.is_object()) << response.body;
+        EXPECT_NE(std::string::npos, body["error"].get<std::string>().find(request.message)) << response.body;
+    }
+    EXPECT_EQ(before, brightness(served.service()));
+}
+
+TEST(WebServer, AChangeAnswersItsResultReadBackAndIspCalls)
+{
+    ServedTree served;
+    httplib::Client client = served.client();
+    const auto response = client.Post("/api/set", R"({"channel":1,"key":34,"value":60})", "application/json");
+    ASSERT_TRUE(response);
+    ASSERT_EQ(200, response->status) << response->body;
+    const json answer = json::parse(response->body);
+    EXPECT_EQ(0, answer["result"]);
+    EXPECT_EQ(60, answer["value"]);
+    EXPECT_EQ(json::array({"0\t34\tSET\t60\tok"}), answer["isp"]);
+    EXPECT_EQ(60, brightness(served.service()));
+}
+
+TEST(WebServer, HoldsAThousandRequestsFromEightClients)
+{
+    ServedTree served;
+    const int clients = 8, perClient = 125;
+    std::atomic<int> unexpected{0};
+    std::vector<std::thread> threads;
+    for (int c = 0; c < clients; ++c) {
+        threads.emplace_back([&, c] {
+            httplib::Client client = served.client();
+            for (int i = 0; i < perClient; ++i) {
+                const int value = c * perClient + i;
+                int expected = 200;
+                auto send = [&]() {
+                    switch (i % 5) {
+                    case 0: return client.Get("/api/state?channel=" + std::to_string(1 + c % 2));
+                    case 1: return client.Get("/api/console");
+                    case 2: expected = 400; return client.Post("/api/set", "{\"channel\":1,", "application/json");
+                    case 3: expected = 405; return client.Get("/api/scheme");
+                    default:
+                        return client.Post("/api/set", json{{"channel", 1}, {"key", 34}, {"value", value % 101}}.dump(),
+                                           "application/json");
+                    }
+                };
+                const httplib::Result result = send();
+                if (!result || result->status != expected) ++unexpected;
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(0, unexpected.load());
+    const auto after = served.client().Post("/api/set", R"({"channel":1,"key":34,"value":42})", "application/json");
+    ASSERT_TRUE(after);
+    EXPECT_EQ(42, json::parse(after->body)["value"]);
+}
+
+} // namespace

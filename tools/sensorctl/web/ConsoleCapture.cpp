@@ -1,0 +1,84 @@
+#include "ConsoleCapture.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+const size_t kKeptLines = 2000;
+
+const char* const kKinds[][2] = {
+    {"[sensor assert]", "assert"}, {"[sensor warn]", "warn"}, {"[sensor err]", "err"},
+    {"[sensor dbg]", "dbg"},       {"[sensor info]", "info"},
+};
+
+// Reports are coloured for a terminal; the page shows plain text.
+std::string withoutColour(const std::string& line)
+{
+    std::string plain;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '\033') {
+            while (i < line.size() && line[i] != 'm') ++i;
+        } else {
+            plain += line[i];
+        }
+    }
+    return plain;
+}
+
+} // namespace
+
+ConsoleCapture::~ConsoleCapture()
+{
+    if (m_savedStdout < 0) return;
+    std::fflush(stdout);
+    dup2(m_savedStdout, STDOUT_FILENO); // the pipe's last writer goes: the reader sees its end
+    close(m_savedStdout);
+    if (m_reader.joinable()) m_reader.join();
+}
+
+bool ConsoleCapture::start()
+{
+    int ends[2];
+    if (pipe(ends) != 0) return false;
+    std::fflush(stdout);
+    m_savedStdout = dup(STDOUT_FILENO);
+    dup2(ends[1], STDOUT_FILENO);
+    close(ends[1]);
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    m_reader = std::thread([this, fd = ends[0]] { readLoop(fd); });
+    return true;
+}
+
+std::string ConsoleCapture::kindOf(const std::string& line)
+{
+    for (const auto& kind : kKinds) {
+        if (line.find(kind[0]) != std::string::npos) return kind[1];
+    }
+    return "other";
+}
+
+void ConsoleCapture::readLoop(int fd)
+{
+    std::FILE* in = fdopen(fd, "r");
+    char buffer[4096];
+    while (in != nullptr && std::fgets(buffer, sizeof buffer, in) != nullptr) {
+        std::fputs(buffer, stderr);
+        std::string line = withoutColour(buffer);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_lines.push_back({{"seq", m_nextSeq++}, {"kind", kindOf(line)}, {"text", line}});
+        if (m_lines.size() > kKeptLines) m_lines.pop_front();
+    }
+    if (in != nullptr) std::fclose(in);
+}
+
+nlohmann::json ConsoleCapture::lines(const std::string& kind) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    nlohmann::json result = nlohmann::json::array();
+    for (const nlohmann::json& line : m_lines) {
+        if (kind.empty() || line["kind"] == kind) result.push_back(line);
+    }
+    return result;
+}

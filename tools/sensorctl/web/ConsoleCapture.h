@@ -1,0 +1,38 @@
+// The library's console (its reports and the video module's notes go to
+// standard output) read back line by line for the page, and still echoed
+// to standard error.
+#ifndef SENSORCTL_CONSOLE_CAPTURE_H
+#define SENSORCTL_CONSOLE_CAPTURE_H
+
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include <nlohmann/json.hpp>
+
+class ConsoleCapture {
+public:
+    ConsoleCapture() = default;
+    ~ConsoleCapture(); // puts standard output back
+    ConsoleCapture(const ConsoleCapture&) = delete;
+    ConsoleCapture& operator=(const ConsoleCapture&) = delete;
+
+    bool start();
+    // The kept lines, oldest first, of one report kind ("" for all):
+    // [{seq, kind, text}]; kinds are assert, warn, err, dbg, info, other.
+    nlohmann::json lines(const std::string& kind) const;
+
+    static std::string kindOf(const std::string& line);
+
+private:
+    void readLoop(int fd);
+
+    mutable std::mutex m_mutex;
+    std::deque<nlohmann::json> m_lines;
+    long m_nextSeq = 0;
+    int m_savedStdout = -1;
+    std::thread m_reader;
+};
+
+#endif

@@ -1,0 +1,206 @@
+#include "WebServer.h"
+
+#include <fstream>
+#include <sstream>
+
+#include <httplib.h>
+#include <nlohmann/json.hpp>
+
+#include "CameraService.h"
+#include "ConsoleCapture.h"
+#include "RequestRules.h"
+
+using nlohmann::json;
+
+namespace {
+
+const size_t kMaxBody = 4096; // the largest request the page sends is a few dozen bytes
+const int kMaxClockHours = 24 * 7;
+
+const char* const kFiles[][2] = {
+    {"/", "index.html"}, {"/page.js", "page.js"}, {"/page.css", "page.css"}};
+
+void answer(httplib::Response& response, const json& body, int status = 200)
+{
+    response.status = status;
+    response.set_content(body.dump(), "application/json");
+}
+
+void refuse(httplib::Response& response, int status, const std::string& message)
+{
+    answer(response, {{"error", message}}, status);
+}
+
+std::string contentType(const std::string& file)
+{
+    if (file.size() > 3 && file.compare(file.size() - 3, 3, ".js") == 0) return "text/javascript";
+    if (file.size() > 4 && file.compare(file.size() - 4, 4, ".css") == 0) return "text/css";
+    return "text/html; charset=utf-8";
+}
+
+int minutesOf(const std::string& text)
+{
+    int hour = -1, minute = -1;
+    char end = 0;
+    if (std::sscanf(text.c_str(), "%d:%d%c", &hour, &minute, &end) != 2 || hour < 0 || hour > 23 || minute < 0 ||
+        minute > 59) {
+        return -1;
+    }
+    return hour * 60 + minute;
+}
+
+} // namespace
+
+WebServer::WebServer(CameraService& service, const ConsoleCapture* console, const std::string& assetsDir)
+    : m_service(service), m_console(console), m_assetsDir(assetsDir), m_server(std::make_unique<httplib::Server>())
+{
+    m_server->set_payload_max_length(kMaxBody);
+    m_server->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
+        const std::string why =
+            refusedOrigin(m_hosts, request.get_header_value("Host"), request.get_header_value("Origin"));
+        if (!why.empty()) {
+            refuse(response, 403, why);
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        const auto route = m_routes.find(request.path);
+        if (route == m_routes.end()) {
+            refuse(response, 404, "no such page: " + request.path);
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        if (route->second != request.method) {
+            response.set_header("Allow", route->second);
+            refuse(response, 405, request.path + " takes " + route->second + " only");
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        if (request.method == "POST" && request.get_header_value("Content-Type").rfind("application/json", 0) != 0) {
+            refuse(response, 415, "the body must be application/json");
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
+    // Errors the library answers itself (a body over the limit) get a message too.
+    m_server->set_error_handler([](const httplib::Request&, httplib::Response& response) {
+        if (!response.body.empty()) return;
+        refuse(response, response.status,
+               response.status == 413 ? "the body is larger than " + std::to_string(kMaxBody) + " bytes"
+                                      : "request refused");
+    });
+    m_server->set_exception_handler([](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
+        refuse(response, 500, "internal error");
+    });
+    addFiles();
+    addRoutes();
+}
+
+WebServer::~WebServer() = default;
+
+int WebServer::bind(const std::string& address, int port)
+{
+    const int bound = port == 0 ? m_server->bind_to_any_port(address.c_str())
+                                : (m_server->bind_to_port(address.c_str(), port) ? port : -1);
+    if (bound > 0) m_hosts = allowedHosts(address, bound);
+    return bound;
+}
+
+void WebServer::run()
+{
+    m_server->listen_after_bind();
+}
+
+void WebServer::stop()
+{
+    m_server->stop();
+}
+
+void WebServer::addFiles()
+{
+    for (const auto& file : kFiles) {
+        const std::string path = m_assetsDir + "/" + file[1];
+        m_routes[file[0]] = "GET";
+        m_server->Get(file[0], [path](const httplib::Request&, httplib::Response& response) {
+            std::ifstream in(path, std::ios::binary);
+            std::ostringstream content;
+            content << in.rdbuf();
+            if (!in) return refuse(response, 404, "missing page file " + path);
+            response.set_header("Content-Security-Policy", "default-src 'self'; frame-ancestors 'none'");
+            response.set_header("X-Content-Type-Options", "nosniff");
+            response.set_content(content.str(), contentType(path).c_str());
+        });
+    }
+}
+
+void WebServer::addRoutes()
+{
+    // Reads the body and the channel; false when the request was refused.
+    auto read = [this](const httplib::Request& request, httplib::Response& response, std::vector<BodyField> fields,
+                       json& body) {
+        fields.push_back({"channel", false});
+        const std::string why = readBody(request.body, fields, body);
+        if (!why.empty()) {
+            refuse(response, 400, why);
+            return false;
+        }
+        if (!m_service.hasChannel(body["channel"].get<int>())) {
+            refuse(response, 400, "no channel " + body["channel"].dump());
+            return false;
+        }
+        return true;
+    };
+    m_routes["/api/state"] = "GET";
+    m_server->Get("/api/state", [this](const httplib::Request& request, httplib::Response& response) {
+        const std::string text = request.has_param("channel") ? request.get_param_value("channel") : "1";
+        const int channel = std::atoi(text.c_str());
+        if (text != std::to_string(channel) || !m_service.hasChannel(channel)) {
+            return refuse(response, 400, "no channel " + text);
+        }
+        answer(response, m_service.state(channel));
+    });
+    m_routes["/api/console"] = "GET";
+    m_server->Get("/api/console", [this](const httplib::Request& request, httplib::Response& response) {
+        const std::string kind = request.get_param_value("kind");
+        answer(response, {{"lines", m_console != nullptr ? m_console->lines(kind) : json::array()}});
+    });
+    m_routes["/api/set"] = "POST";
+    m_server->Post("/api/set", [this, read](const httplib::Request& request, httplib::Response& response) {
+        json body;
+        if (!read(request, response, {{"key", false}, {"value", false}}, body)) return;
+        const int channel = body["channel"], key = body["key"];
+        if (!m_service.onPage(channel, key)) {
+            return refuse(response, 400, "unknown key " + std::to_string(key) + ": not on the channel's page");
+        }
+        answer(response, m_service.setParameter(channel, key, body["value"]));
+    });
+    m_routes["/api/scheme"] = "POST";
+    m_server->Post("/api/scheme", [this, read](const httplib::Request& request, httplib::Response& response) {
+        json body;
+        if (read(request, response, {{"scheme", false}}, body)) {
+            answer(response, m_service.setScheme(body["channel"], body["scheme"]));
+        }
+    });
+    m_routes["/api/daynight"] = "POST";
+    m_server->Post("/api/daynight", [this, read](const httplib::Request& request, httplib::Response& response) {
+        json body;
+        if (!read(request, response, {{"state", false}}, body)) return;
+        if (body["state"] != 0 && body["state"] != 1) return refuse(response, 400, "state is 0 (day) or 1 (night)");
+        answer(response, m_service.setDayNight(body["channel"], body["state"]));
+    });
+    m_routes["/api/action"] = "POST";
+    m_server->Post("/api/action", [this, read](const httplib::Request& request, httplib::Response& response) {
+        json body;
+        if (!read(request, response, {{"action", true}}, body)) return;
+        if (!m_service.isAction(body["action"])) return refuse(response, 400, "unknown action " + body["action"].dump());
+        answer(response, m_service.runAction(body["channel"], body["action"]));
+    });
+    m_routes["/api/clock"] = "POST";
+    m_server->Post("/api/clock", [this](const httplib::Request& request, httplib::Response& response) {
+        json body;
+        const std::string why = readBody(request.body, {{"start", true}, {"hours", false}}, body);
+        if (!why.empty()) return refuse(response, 400, why);
+        const int start = minutesOf(body["start"]), hours = body["hours"];
+        if (start < 0) return refuse(response, 400, "start is HH:MM");
+        if (hours < 0 || hours > kMaxClockHours) {
+            return refuse(response, 400, "hours is 0 to " + std::to_string(kMaxClockHours));
+        }
+        answer(response, m_service.runClock(start, hours));
+    });
+}
