@@ -6,17 +6,20 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <unistd.h>
 
 #include "Operations.h"
 #include "SensorFile.h"
 #include "SensorKeyVal.h"
-#include "SimClock.h"
 #include "VexloTime.h"
 #include "sensor.h"
 
 namespace {
 
 std::FILE* g_pResults = stdout;
+
+// Runs at least this long show their progress on a terminal.
+const std::int64_t kProgressFromDays = 30;
 
 bool fail(CommandContext& context, const std::string& message)
 {
@@ -228,53 +231,74 @@ bool cmdMode(CommandContext& context, const std::vector<std::string>& args)
     return succeeded(context, controller.setParamMode(manual ? 0 : 1), "setting the mode");
 }
 
-// Steps the sensor threads through simulated time, a minute at a time, and
-// prints every scheme change with its time.
+// Prints each channel whose scheme differs from the one last seen.
+bool reportSchemeChanges(CommandContext& context, std::vector<int>& schemes)
+{
+    bool changed = false;
+    for (int channel = 1; channel <= context.session.channelCount(); ++channel) {
+        if (!context.session.started(channel)) continue;
+        int scheme = -1;
+        context.session.controller(channel).getParamScheme(scheme);
+        if (scheme == schemes[channel]) continue;
+        std::fprintf(results(), "%s\tchannel %d\tscheme %d\n", context.session.time().now().c_str(), channel, scheme);
+        schemes[channel] = scheme;
+        changed = true;
+    }
+    return changed;
+}
+
+// Lets the sensor threads run through simulated time, a pass a minute,
+// printing each scheme switch with its date and time; `printStart` prints
+// every channel's scheme at the start too.
+bool runSensorThreads(CommandContext& context, std::int64_t seconds, bool printStart)
+{
+    Session& session = context.session;
+    if (session.startedCount() == 0) return fail(context, "no controller is started");
+    std::vector<int> schemes(session.channelCount() + 1, -2);
+    if (!printStart) {
+        for (int channel = 1; channel <= session.channelCount(); ++channel) {
+            if (session.started(channel)) session.controller(channel).getParamScheme(schemes[channel]);
+        }
+    }
+    const std::int64_t days = seconds / 86400;
+    const bool showProgress = days >= kProgressFromDays && isatty(STDERR_FILENO);
+    const bool ok = session.time().runFor(
+        seconds, session.startedCount(), [&] { return reportSchemeChanges(context, schemes); },
+        [&](std::int64_t day) {
+            if (showProgress) std::fprintf(stderr, "\rday %lld of %lld", static_cast<long long>(day), static_cast<long long>(days));
+        });
+    if (showProgress) std::fprintf(stderr, "\r\033[K");
+    return ok || fail(context, "the sensor threads stopped answering");
+}
+
 bool cmdRun(CommandContext& context, const std::vector<std::string>& args)
 {
-    int hours = 0;
-    int fromHour = 0, fromMinute = 0;
+    std::int64_t seconds = 0;
     for (size_t i = 0; i < args.size(); i += 2) {
         if (i + 1 >= args.size()) return fail(context, "option " + args[i] + " needs a value");
-        if (args[i] == "--hours") {
-            if (!intArg(context, args[i + 1], hours) || hours < 0) return fail(context, "bad --hours");
+        const std::string& value = args[i + 1];
+        std::int64_t part = 0;
+        int hour = 0, minute = 0;
+        if (args[i] == "--hours" || args[i] == "--days") {
+            if (!parseDuration(value + (args[i] == "--hours" ? "h" : "d"), part)) return fail(context, "bad " + args[i] + " " + value);
+            seconds += part;
         } else if (args[i] == "--from") {
-            if (std::sscanf(args[i + 1].c_str(), "%d:%d", &fromHour, &fromMinute) != 2 || fromHour < 0 ||
-                fromHour > 23 || fromMinute < 0 || fromMinute > 59) {
-                return fail(context, "bad --from, expected HH:MM");
+            if (!parseTimeOfDay(value, hour, minute)) return fail(context, "bad --from, expected HH:MM");
+            if (!context.session.time().skipTo(hour, minute, context.session.startedCount())) {
+                return fail(context, "the sensor threads stopped answering");
             }
         } else {
             return fail(context, "unknown option " + args[i]);
         }
     }
-    int threads = 0;
-    for (int channel = 1; channel <= context.session.channelCount(); ++channel) {
-        if (context.session.started(channel)) ++threads;
-    }
-    if (threads == 0) return fail(context, "no controller is started");
+    return runSensorThreads(context, seconds, true);
+}
 
-    technic_sim::resetSimulatedClock();
-    technic_sim::setLocalTime(fromHour, fromMinute, 0);
-    technic_sim::useSimulatedClock(true);
-    std::vector<int> schemes(context.session.channelCount() + 1, -2);
-    int minute = fromHour * 60 + fromMinute;
-    bool ok = true;
-    for (int step = 0; step <= hours * 60 && ok; ++step, ++minute) {
-        // The first step lets every thread make a pass at the start time.
-        ok = step == 0 ? technic_sim::advanceAndSettle(1, 0, threads, 10000)
-                       : technic_sim::advanceAndSettle(60, 0, threads, 10000);
-        for (int channel = 1; channel <= context.session.channelCount(); ++channel) {
-            if (!context.session.started(channel)) continue;
-            int scheme = -1;
-            context.session.controller(channel).getParamScheme(scheme);
-            if (scheme != schemes[channel]) {
-                std::fprintf(results(), "%02d:%02d\tchannel %d\tscheme %d\n", (minute / 60) % 24, minute % 60, channel, scheme);
-                schemes[channel] = scheme;
-            }
-        }
-    }
-    technic_sim::useSimulatedClock(false);
-    return ok || fail(context, "the sensor threads stopped answering");
+bool cmdWait(CommandContext& context, const std::vector<std::string>& args)
+{
+    std::int64_t seconds = 0;
+    if (!parseDuration(args[0], seconds)) return fail(context, "bad duration \"" + args[0] + "\", expected e.g. 90s, 30m, 2h, 3d");
+    return runSensorThreads(context, seconds, false);
 }
 
 // --- lens, exposure and light ---
@@ -472,8 +496,9 @@ const std::vector<Command> kCommands = {
     {"all", "all", "the whole current scheme as pair text", 0, 0, false, cmdAll},
     {"scheme", "scheme [N]", "show the current scheme, or switch to N", 0, 1, true, cmdScheme},
     {"mode", "mode [manual|auto]", "show or set the scheme selection mode", 0, 1, false, cmdMode},
-    {"run", "run --hours H [--from HH:MM]", "run the day on the simulated clock, print each switch", 0, 4, false,
+    {"run", "run [--days D] [--hours H] [--from HH:MM]", "run the sensor threads on the simulated clock, print each switch", 0, 6, false,
      cmdRun},
+    {"wait", "wait DURATION", "let the sensor threads run for 90s, 30m, 2h, 3d of simulated time", 1, 1, false, cmdWait},
     {"zoom", "zoom in|out", "one zoom step", 1, 1, true, cmdTwoWay},
     {"focus", "focus near|far", "one focus step", 1, 1, true, cmdTwoWay},
     {"iris", "iris up|down", "one iris step", 1, 1, true, cmdTwoWay},

@@ -18,10 +18,12 @@ Session::~Session()
         if (started(entry.first)) entry.second->uinit();
     }
     isp_sim::setCallObserver(nullptr);
+    m_time.end();
 }
 
-bool Session::open(bool startAll, std::string& error)
+bool Session::open(bool startAll, const SimulatedStart& start, std::string& error)
 {
+    m_time.begin(start);
     isp_sim::reset();
     isp_sim::loadProfile(kIspProfile);
     isp_sim::setCallObserver([this](const isp_sim::IspCall& call) {

@@ -24,6 +24,7 @@ struct Options {
     int channel = 1;
     bool start = true;
     bool trace = false;
+    SimulatedStart startTime;
     std::vector<std::string> words;
 };
 
@@ -41,6 +42,8 @@ void printHelp()
         "  --channel N    channel of the commands that follow (default 1)\n"
         "  --no-init      construct the controllers without starting them\n"
         "  --trace        print every ISP call as it happens, start-up included\n"
+        "  --time HH:MM   simulated time of day at start (default 00:00)\n"
+        "  --date DATE    simulated date at start, YYYY-MM-DD (default 2000-01-01)\n"
         "  -f SCRIPT      read commands from a file, one a line ('#' starts a comment)\n"
         "  --help         this text\n"
         "\n"
@@ -100,9 +103,19 @@ bool parseArguments(int argc, char** argv, Options& options, std::string& error)
             options.start = false;
         } else if (arg == "--trace") {
             options.trace = true;
+        } else if (arg == "--time" && hasValue) {
+            if (!parseTimeOfDay(argv[++i], options.startTime.hour, options.startTime.minute)) {
+                error = "--time needs HH:MM";
+                return false;
+            }
+        } else if (arg == "--date" && hasValue) {
+            if (!parseDate(argv[++i], options.startTime)) {
+                error = "--date needs a date YYYY-MM-DD";
+                return false;
+            }
         } else if (arg == "-f" && hasValue) {
             if (!readScript(argv[++i], options.words, error)) return false;
-        } else if (arg == "--root" || arg == "-f") {
+        } else if (arg == "--root" || arg == "-f" || arg == "--time" || arg == "--date") {
             error = arg + " needs a value";
             return false;
         } else {
@@ -186,7 +199,7 @@ int main(int argc, char** argv)
 
     Session session;
     session.setEchoCalls(options.trace);
-    if (!session.open(options.start, error)) return failWith(error);
+    if (!session.open(options.start, options.startTime, error)) return failWith(error);
     session.takeCalls();
 
     for (const Step& step : steps) {
