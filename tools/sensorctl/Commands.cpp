@@ -8,7 +8,10 @@
 #include <functional>
 #include <unistd.h>
 
+#include "KeyNames.h"
 #include "Operations.h"
+#include "PairText.h"
+#include "SensorKeys.h"
 #include "SensorFile.h"
 #include "SensorKeyVal.h"
 #include "VexloTime.h"
@@ -27,6 +30,13 @@ bool fail(CommandContext& context, const std::string& message)
     return false;
 }
 
+// Bad input rather than a failure of the library.
+bool refuse(CommandContext& context, const std::string& message)
+{
+    context.failure = kExitUsage;
+    return fail(context, message);
+}
+
 bool parseInt(const std::string& text, int& value)
 {
     if (text.empty()) return false;
@@ -40,7 +50,41 @@ bool parseInt(const std::string& text, int& value)
 
 bool intArg(CommandContext& context, const std::string& text, int& value)
 {
-    return parseInt(text, value) || fail(context, "not a number: \"" + text + "\"");
+    return parseInt(text, value) || refuse(context, "not a number: \"" + text + "\"");
+}
+
+// A key by number or name; one outside the key table only under --force.
+bool keyArg(CommandContext& context, const std::string& text, int& key)
+{
+    if (!parseKey(text, key)) return refuse(context, "no such key: \"" + text + "\" (see \"keys\")");
+    if (keyConstantName(key) != nullptr || context.policy.force) return true;
+    return refuse(context, "unknown key " + text + " (not in the key table; --force sends it anyway)");
+}
+
+// Checks a value against the channel's style: a warning, or under --strict a refusal.
+bool valueAllowed(CommandContext& context, int key, int value)
+{
+    const StyleItem* item = context.session.styleLimits(context.channel).find(key);
+    if (item == nullptr || item->allows(value)) return true;
+    const std::string message = std::to_string(value) + " is outside what the style allows for key " +
+                                std::to_string(key) + " (" + item->name + "): " + item->describe();
+    if (context.policy.strict) return refuse(context, message);
+    std::fprintf(stderr, "sensorctl: warning: %s\n", message.c_str());
+    return true;
+}
+
+// Strict pair text with known keys and allowed values.
+bool pairsArg(CommandContext& context, const std::string& text, Pairs& pairs)
+{
+    std::string error;
+    if (!parsePairText(text, pairs, error)) return refuse(context, error);
+    for (const auto& pair : pairs) {
+        if (keyConstantName(pair.first) == nullptr && !context.policy.force) {
+            return refuse(context, "unknown key " + std::to_string(pair.first) + " in the pair text (--force sends it anyway)");
+        }
+        if (!valueAllowed(context, pair.first, pair.second)) return false;
+    }
+    return true;
 }
 
 // Chooses between two words, e.g. on/off.
@@ -50,7 +94,7 @@ bool choice(CommandContext& context, const std::string& text, const char* first,
         isFirst = text == first;
         return true;
     }
-    return fail(context, "expected \"" + std::string(first) + "\" or \"" + second + "\", got \"" + text + "\"");
+    return refuse(context, "expected \"" + std::string(first) + "\" or \"" + second + "\", got \"" + text + "\"");
 }
 
 bool succeeded(CommandContext& context, bool ok, const char* what)
@@ -96,7 +140,7 @@ bool cmdInfo(CommandContext& context, const std::vector<std::string>&)
 bool cmdNotify(CommandContext& context, const std::vector<std::string>& args)
 {
     int key = 0, value = 0;
-    if (!intArg(context, args[0], key) || !intArg(context, args[1], value)) return false;
+    if (!keyArg(context, args[0], key) || !intArg(context, args[1], value)) return false;
     std::fprintf(results(), "%d\n", current(context).notifyToVideo(key, value));
     return true;
 }
@@ -119,7 +163,7 @@ bool cmdKeys(CommandContext& context, const std::vector<std::string>&)
 bool cmdApply(CommandContext& context, const std::vector<std::string>& args)
 {
     int key = 0, value = 0;
-    if (!intArg(context, args[0], key) || !intArg(context, args[1], value)) return false;
+    if (!keyArg(context, args[0], key) || !intArg(context, args[1], value)) return false;
     ISensorController& controller = current(context);
     u32 rows = 0;
     const keycmd* table = controller.getKeyCmdMap(rows);
@@ -139,7 +183,7 @@ bool cmdGet(CommandContext& context, const std::vector<std::string>& args)
 {
     for (const std::string& text : args) {
         int key = 0, value = 0;
-        if (!intArg(context, text, key)) return false;
+        if (!keyArg(context, text, key)) return false;
         if (!current(context).getParameter(key, value)) return fail(context, "reading key " + text + " failed");
         std::fprintf(results(), "%d\n", value);
     }
@@ -151,10 +195,10 @@ bool cmdSet(CommandContext& context, const std::vector<std::string>& args)
     for (const std::string& pair : args) {
         const size_t equals = pair.find('=');
         int key = 0, value = 0;
-        if (equals == std::string::npos || !parseInt(pair.substr(0, equals), key) ||
-            !parseInt(pair.substr(equals + 1), value)) {
-            return fail(context, "expected KEY=VALUE, got \"" + pair + "\"");
+        if (equals == std::string::npos || !parseInt(pair.substr(equals + 1), value)) {
+            return refuse(context, "expected KEY=VALUE, got \"" + pair + "\"");
         }
+        if (!keyArg(context, pair.substr(0, equals), key) || !valueAllowed(context, key, value)) return false;
         const int result = current(context).setParameter(key, value, true);
         if (result != 0) return fail(context, "setting " + pair + " failed (" + std::to_string(result) + ")");
     }
@@ -163,14 +207,22 @@ bool cmdSet(CommandContext& context, const std::vector<std::string>& args)
 
 bool cmdSetText(CommandContext& context, const std::vector<std::string>& args)
 {
-    const int result = current(context).setParameters(args[0], true);
+    Pairs pairs;
+    if (!pairsArg(context, args[0], pairs)) return false;
+    u32 capacity = 0;
+    current(context).getFactoryKeyVal(capacity);
+    if (pairs.size() > capacity) {
+        return refuse(context, "the pair text holds " + std::to_string(pairs.size()) + " pairs; a set takes at most " +
+                                   std::to_string(capacity));
+    }
+    const int result = current(context).setParameters(formatPairText(pairs), true);
     return result == 0 || fail(context, "setting the pair text failed (" + std::to_string(result) + ")");
 }
 
 bool cmdRange(CommandContext& context, const std::vector<std::string>& args)
 {
     int key = 0, defaultValue = 0;
-    if (!intArg(context, args[0], key)) return false;
+    if (!keyArg(context, args[0], key)) return false;
     std::string items;
     if (!current(context).getSensorParamRange(key, defaultValue, items)) {
         return fail(context, "the ISP publishes no range for key " + args[0]);
@@ -181,9 +233,11 @@ bool cmdRange(CommandContext& context, const std::vector<std::string>& args)
 
 bool cmdCorrect(CommandContext& context, const std::vector<std::string>& args)
 {
-    std::vector<KeyVal> set(args[0].size() / 2 + 1);
-    u32 count = 0;
-    keyval_str2st(args[0], set.data(), &count, static_cast<u32>(set.size()));
+    Pairs pairs;
+    if (!pairsArg(context, args[0], pairs)) return false;
+    std::vector<KeyVal> set;
+    for (const auto& pair : pairs) set.push_back({static_cast<u32>(pair.first), static_cast<u32>(pair.second)});
+    const u32 count = static_cast<u32>(set.size());
     if (keyval_correct(context.channel - 1, set.data(), count) != SNS_SUCCESS) {
         return fail(context, "correction failed");
     }
@@ -275,20 +329,20 @@ bool cmdRun(CommandContext& context, const std::vector<std::string>& args)
 {
     std::int64_t seconds = 0;
     for (size_t i = 0; i < args.size(); i += 2) {
-        if (i + 1 >= args.size()) return fail(context, "option " + args[i] + " needs a value");
+        if (i + 1 >= args.size()) return refuse(context, "option " + args[i] + " needs a value");
         const std::string& value = args[i + 1];
         std::int64_t part = 0;
         int hour = 0, minute = 0;
         if (args[i] == "--hours" || args[i] == "--days") {
-            if (!parseDuration(value + (args[i] == "--hours" ? "h" : "d"), part)) return fail(context, "bad " + args[i] + " " + value);
+            if (!parseDuration(value + (args[i] == "--hours" ? "h" : "d"), part)) return refuse(context, "bad " + args[i] + " " + value);
             seconds += part;
         } else if (args[i] == "--from") {
-            if (!parseTimeOfDay(value, hour, minute)) return fail(context, "bad --from, expected HH:MM");
+            if (!parseTimeOfDay(value, hour, minute)) return refuse(context, "bad --from, expected HH:MM");
             if (!context.session.time().skipTo(hour, minute, context.session.startedCount())) {
                 return fail(context, "the sensor threads stopped answering");
             }
         } else {
-            return fail(context, "unknown option " + args[i]);
+            return refuse(context, "unknown option " + args[i]);
         }
     }
     return runSensorThreads(context, seconds, true);
@@ -297,7 +351,7 @@ bool cmdRun(CommandContext& context, const std::vector<std::string>& args)
 bool cmdWait(CommandContext& context, const std::vector<std::string>& args)
 {
     std::int64_t seconds = 0;
-    if (!parseDuration(args[0], seconds)) return fail(context, "bad duration \"" + args[0] + "\", expected e.g. 90s, 30m, 2h, 3d");
+    if (!parseDuration(args[0], seconds)) return refuse(context, "bad duration \"" + args[0] + "\", expected e.g. 90s, 30m, 2h, 3d");
     return runSensorThreads(context, seconds, false);
 }
 
@@ -424,10 +478,21 @@ bool cmdVersion(CommandContext& context, const std::vector<std::string>& args)
 
 // --- saving, restoring and resetting ---
 
+// Words for the window check's refusals.
+std::string windowProblem(int code)
+{
+    switch (code) {
+    case 505: return ": the scheme's time window starts after 24:00 (keys 8001/8002)";
+    case 506: return ": the scheme's time window ends after 24:00 (keys 8003/8004)";
+    case 507: return ": the scheme's time window is empty: its end is not after its start (keys 8001-8004)";
+    default: return "";
+    }
+}
+
 bool cmdFlush(CommandContext& context, const std::vector<std::string>&)
 {
     const int result = current(context).flush();
-    return result == 0 || fail(context, "flush refused (" + std::to_string(result) + ")");
+    return result == 0 || fail(context, "flush refused (" + std::to_string(result) + ")" + windowProblem(result));
 }
 
 bool cmdRevert(CommandContext& context, const std::vector<std::string>&)
@@ -438,7 +503,7 @@ bool cmdRevert(CommandContext& context, const std::vector<std::string>&)
 bool cmdRestore(CommandContext& context, const std::vector<std::string>& args)
 {
     int key = 0;
-    if (!intArg(context, args[0], key)) return false;
+    if (!keyArg(context, args[0], key)) return false;
     const int result = current(context).restore(key);
     return result == 0 || fail(context, "restoring key " + args[0] + " failed (" + std::to_string(result) + ")");
 }
@@ -456,7 +521,7 @@ bool cmdFactoryReset(CommandContext& context, const std::vector<std::string>&)
 bool cmdMirror(CommandContext& context, const std::vector<std::string>& args)
 {
     int mirror = 0;
-    if (!intArg(context, args[0], mirror)) return false;
+    if (!intArg(context, args[0], mirror) || !valueAllowed(context, KEY_MIRROR, mirror)) return false;
     return succeeded(context, current(context).setMirrorMode(mirror), "setting the mirror");
 }
 
@@ -469,9 +534,9 @@ bool cmdOp(CommandContext& context, const std::vector<std::string>& args)
         return true;
     }
     const Operation* operation = findOperation(args[0]);
-    if (operation == nullptr) return fail(context, "no operation \"" + args[0] + "\" (see \"op list\")");
+    if (operation == nullptr) return refuse(context, "no operation \"" + args[0] + "\" (see \"op list\")");
     if (static_cast<int>(args.size()) - 1 != operation->argCount) {
-        return fail(context, args[0] + " takes " + std::to_string(operation->argCount) + " argument(s)");
+        return refuse(context, args[0] + " takes " + std::to_string(operation->argCount) + " argument(s)");
     }
     std::vector<int> values(args.size() - 1);
     for (size_t i = 1; i < args.size(); ++i) {
@@ -480,6 +545,7 @@ bool cmdOp(CommandContext& context, const std::vector<std::string>& args)
     std::vector<std::string> out;
     const bool ok = operation->call(current(context), values, out);
     for (const std::string& line : out) std::fprintf(results(), "%s\n", line.c_str());
+    std::fprintf(results(), "ok\t%d\n", ok ? 1 : 0);
     return ok || fail(context, args[0] + " failed");
 }
 

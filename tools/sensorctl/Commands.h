@@ -8,11 +8,22 @@
 
 #include "Session.h"
 
+// Exit codes of sensorctl.
+enum ExitCode { kExitOk = 0, kExitRuntime = 1, kExitUsage = 2, kExitAssertion = 3 };
+
+// How strictly input is taken.
+struct InputPolicy {
+    bool force = false; // keys outside the key table pass
+    bool strict = false; // values outside the style's range or options are refused, not warned of
+};
+
 struct CommandContext {
     Session& session;
     int channel;
     std::string command; // the name the command was called by
+    const InputPolicy& policy;
     std::string error;
+    ExitCode failure = kExitRuntime; // kind of the error, when there is one
 };
 
 typedef bool (*CommandHandler)(CommandContext& context, const std::vector<std::string>& args);

@@ -12,6 +12,7 @@
 #include "ConsoleVideo.h"
 #include "ISensorController.h"
 #include "SimulatedTime.h"
+#include "StyleLimits.h"
 #include "isp_sim.h"
 
 class Session {
@@ -33,6 +34,8 @@ public:
     bool started(int channel) const { return m_started.count(channel) != 0; }
     int startedCount() const { return static_cast<int>(m_started.size()); }
     SimulatedTime& time() { return m_time; }
+    // The channel's dynamic style, read once.
+    const StyleLimits& styleLimits(int channel);
 
     // ISP calls seen since the last take.
     std::vector<isp_sim::IspCall> takeCalls();
@@ -44,6 +47,7 @@ private:
     std::map<int, std::unique_ptr<ConsoleVideo>> m_videos;
     std::map<int, ModuleConfigure> m_configs;
     std::map<int, bool> m_started;
+    std::map<int, StyleLimits> m_styles;
     std::mutex m_mutex;
     std::vector<isp_sim::IspCall> m_calls;
     bool m_bEcho = false;
