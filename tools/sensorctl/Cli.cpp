@@ -97,6 +97,17 @@ void printHelp()
     }
 }
 
+void printManPage()
+{
+    std::printf(".TH SENSORCTL 1\n.SH NAME\nsensorctl \\- run the sensor controllers of a device tree on a PC\n"
+                ".SH SYNOPSIS\n.B sensorctl\n[OPTIONS] COMMAND [ARGS] [COMMAND ...]\n.SH DESCRIPTION\n"
+                "Every option, exit status and command as listed by \\fBsensorctl \\-\\-help\\fR.\n.SH COMMANDS\n");
+    for (const Command& command : commandTable()) {
+        std::printf(".TP\n.B %s\n%s\n", command.usage, command.help);
+    }
+    std::printf(".SH SEE ALSO\nThe project's README: running on a PC, installing.\n");
+}
+
 std::vector<std::string> splitWords(const std::string& line)
 {
     std::vector<std::string> words;

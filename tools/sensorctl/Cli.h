@@ -35,6 +35,8 @@ struct Options {
 };
 
 void printHelp();
+// The manual page (roff) from the command table.
+void printManPage();
 // Splits a line into words; double quotes group words.
 std::vector<std::string> splitWords(const std::string& line);
 bool parseArguments(int argc, char** argv, Options& options, std::string& error);

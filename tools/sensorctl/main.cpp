@@ -12,6 +12,7 @@
 #include "Cli.h"
 #include "Commands.h"
 #include "Console.h"
+#include "KeyNames.h"
 #include "Session.h"
 
 namespace {
@@ -90,8 +91,22 @@ int runSteps(Session& session, const std::vector<Step>& steps, const Options& op
 int main(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
             printHelp();
+            return kExitOk;
+        }
+        if (arg == "--man") {
+            printManPage();
+            return kExitOk;
+        }
+        // Word lists for shell completion.
+        if (arg == "--list-commands" || arg == "--list-keys") {
+            if (arg == "--list-keys") {
+                for (const std::string& name : keyConstantNames()) std::printf("%s\n", name.c_str());
+            } else {
+                for (const Command& command : commandTable()) std::printf("%s\n", command.name);
+            }
             return kExitOk;
         }
     }
