@@ -36,17 +36,20 @@ const char* keyConstantName(int key)
     return nullptr;
 }
 
-bool parseKey(const std::string& text, int& key)
+bool parseNumber(const std::string& text, int& value)
 {
-    if (text.empty()) return false;
+    if (text.empty() || text[0] == ' ' || text[0] == '\t' || text[0] == '+') return false;
     errno = 0;
     char* end = nullptr;
     const long number = std::strtol(text.c_str(), &end, 10);
-    if (*end == '\0') {
-        if (errno != 0 || number < INT_MIN || number > INT_MAX) return false;
-        key = static_cast<int>(number);
-        return true;
-    }
+    if (*end != '\0' || errno != 0 || number < INT_MIN || number > INT_MAX) return false;
+    value = static_cast<int>(number);
+    return true;
+}
+
+bool parseKey(const std::string& text, int& key)
+{
+    if (parseNumber(text, key)) return true;
     for (const KeyName& row : kKeyNames) {
         if (strcasecmp(row.constant, text.c_str()) == 0 || strcasecmp(row.constant + std::strlen(kPrefix), text.c_str()) == 0) {
             key = row.key;

@@ -1,9 +1,5 @@
 #include "PairText.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-
 #include "KeyNames.h"
 
 namespace {
@@ -13,19 +9,6 @@ bool failAt(const std::string& text, size_t at, const std::string& what, std::st
     error = "bad pair text at character " + std::to_string(at + 1) + " of \"" + text + "\": " + what +
             " (expected (KEY,VALUE)(KEY,VALUE)...)";
     return false;
-}
-
-bool parseValue(const std::string& word, int& value)
-{
-    if (word.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    const long number = std::strtol(word.c_str(), &end, 10);
-    if (*end != '\0' || errno != 0 || number < INT_MIN || number > INT_MAX || word[0] == ' ' || word[0] == '+') {
-        return false;
-    }
-    value = static_cast<int>(number);
-    return true;
 }
 
 } // namespace
@@ -47,7 +30,7 @@ bool parsePairText(const std::string& text, Pairs& pairs, std::string& error)
         if (keyWord.find_first_of(" \t(") != std::string::npos || !parseKey(keyWord, key)) {
             return failAt(text, at + 1, "\"" + keyWord + "\" is no key", error);
         }
-        if (!parseValue(valueWord, value)) return failAt(text, comma + 1, "\"" + valueWord + "\" is no number", error);
+        if (!parseNumber(valueWord, value)) return failAt(text, comma + 1, "\"" + valueWord + "\" is no number", error);
         pairs.emplace_back(key, value);
         at = close + 1;
     }
