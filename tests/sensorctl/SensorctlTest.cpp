@@ -2,8 +2,14 @@
 // sample tree, with its output and exit code, and every bad input refused
 // with a message and a non-zero exit.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cstdio>
@@ -114,6 +120,10 @@ const Case kCommandCases[] = {
     {"set 34=70 factory-reset get 34", 0, "50\n", ""},
     {"mirror 1", 0, "isp\t0\t2384\tSET\t1\tok\n", ""},
     {"op list op getZoomValue", 0, "getDNMode\t0\n", "" },
+    {"help get", 0, "  get KEY...", ""},
+    {"shell < SHELL_LINES", 0, "50\nisp\t0\t34\tSET\t60\tok\n60\n", ""},
+    {"set 34=70 show", 0, "34\tKEY_BRIGHTNESS\t0..100\t50\t70\t50\t", ""},
+    {"set 34=70 diff 0 1", 0, "key\tname\tscheme0\tscheme1\n34\tKEY_BRIGHTNESS\t70\t50\n", ""},
 };
 
 const Case kBadInputs[] = {
@@ -142,6 +152,8 @@ const Case kBadInputs[] = {
     {"-f /tmp info", 2, "", "not a readable file"},
     {"op nosuch", 2, "", "no operation"},
     {"--channel 7 info", 2, "", "no channel 7"},
+    {"diff 0 9", 2, "", "schemes 0 to 3"},
+    {"help nosuch", 2, "", "unknown command \"nosuch\""},
 };
 
 } // namespace
@@ -154,6 +166,10 @@ TEST(Sensorctl, EveryCommandOfTheTableOnTheSampleTree)
         std::string args = c.args;
         const size_t schedule = args.find("SCHEDULE");
         if (schedule != std::string::npos) args.replace(schedule, 8, SENSOR_SCHEDULE_SCRIPT);
+        // Lines piped into the shell.
+        root.writeFile("/shell.txt", "get 34\nset 34=60\nget 34\n");
+        const size_t lines = args.find("SHELL_LINES");
+        if (lines != std::string::npos) args.replace(lines, 11, root.host("/shell.txt"));
         SCOPED_TRACE(args);
         expectCase({args.c_str(), c.code, c.out, c.err}, root.path());
         std::istringstream words(args);
@@ -205,4 +221,79 @@ TEST(Sensorctl, TreeScriptAndConsoleErrors)
     // The tree's abort switch: a failed assertion ends with its own code.
     root.writeFile("/tmp/Debug.sign", "1\n1\n");
     expectCase({"scheme 99", 3, "", "assertion failed"}, root.path());
+}
+
+TEST(Sensorctl, JsonOutputParsesBack)
+{
+    TestRoot root(true);
+    const Outcome outcome = runSensorctl(root.path(), "--json --quiet set 34=70 get 34 brightness info range 49 show");
+    ASSERT_EQ(outcome.code, 0) << outcome.err;
+    std::istringstream lines(outcome.out);
+    std::vector<nlohmann::json> documents;
+    for (std::string line; std::getline(lines, line);) documents.push_back(nlohmann::json::parse(line));
+    ASSERT_EQ(documents.size(), 5u) << outcome.out;
+    EXPECT_EQ(documents[0]["isp"][0], nlohmann::json::parse(R"([0, 34, "SET", 70, "ok"])"));
+    EXPECT_EQ(documents[1], nlohmann::json::parse("[70, 70]"));
+    EXPECT_EQ(documents[2][1]["thermal"], 1);
+    EXPECT_EQ(documents[3]["default"], 6);
+    const nlohmann::json& brightness = *std::find_if(documents[4].begin(), documents[4].end(),
+                                                     [](const nlohmann::json& row) { return row["key"] == 34; });
+    EXPECT_EQ(brightness["allowed"], "0..100");
+    EXPECT_EQ(brightness["scheme0*"], 70); // the current scheme, marked
+    EXPECT_EQ(brightness["scheme1"], 50);
+}
+
+namespace {
+
+// Collects what the terminal shows until `text` appears; false at the deadline or the end.
+bool readUntil(int terminal, const std::string& text, std::string& seen)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (seen.find(text) == std::string::npos) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd ready{terminal, POLLIN, 0};
+        char buffer[1024];
+        if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) return false;
+        const ssize_t got = read(terminal, buffer, sizeof buffer);
+        if (got <= 0) return false;
+        seen.append(buffer, static_cast<size_t>(got));
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(Sensorctl, ShellOnATerminalCompletesNamesAndKeepsTheControllers)
+{
+    TestRoot root(true);
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        setenv("HOME", root.path().c_str(), 1);
+        setenv("TERM", "vt100", 1);
+        unsetenv("SENSOR_ROOTFS");
+        execl(SENSORCTL_BINARY, "sensorctl", "--root", root.path().c_str(), "--quiet", "shell", nullptr);
+        _exit(127);
+    }
+    const auto type = [&](const std::string& keys, const std::string& shown) {
+        std::string seen;
+        EXPECT_EQ(write(terminal, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+        EXPECT_TRUE(readUntil(terminal, shown, seen)) << "after \"" << keys << "\" the terminal showed:\n" << seen;
+    };
+    type("", "sensorctl> ");
+    type("set 34=61\n", "sensorctl> ");
+    // libedit redraws: the completed rest of the word follows a cursor move.
+    type("get KEY_BRIGH\t", "TNESS ");
+    type("\n", "61\r\n");
+    type("sche\t", "me ");
+    type("\n", "0\r\n");
+    type("exit\n", "\n");
+    std::string rest;
+    const bool ended = !readUntil(terminal, "never shown", rest);
+    if (!ended) kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(terminal);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << rest;
 }

@@ -8,6 +8,28 @@
 
 namespace {
 
+struct OptionHelp {
+    const char* name;
+    const char* value;
+    const char* help;
+};
+
+const OptionHelp kOptions[] = {
+    {"--root", "DIR", "device tree to run on (default: $SENSOR_ROOTFS; \"/\" only when given)"},
+    {"--channel", "N", "channel of the commands that follow (default 1)"},
+    {"--no-init", "", "construct the controllers without starting them"},
+    {"--trace", "", "print every ISP call as it happens, start-up included"},
+    {"--time", "HH:MM", "simulated time of day at start (default 00:00)"},
+    {"--date", "DATE", "simulated date at start, YYYY-MM-DD (default 2000-01-01)"},
+    {"--force", "", "send keys that are not in the key table"},
+    {"--strict", "", "refuse values outside the style's range or options (else a warning)"},
+    {"--quiet", "", "no library console lines"},
+    {"--log", "FILE", "library console lines to FILE instead of standard error"},
+    {"--json", "", "each command's table or values as one JSON document a line"},
+    {"-f", "SCRIPT", "read commands from a file, one a line ('#' starts a comment)"},
+    {"--help", "", "this text"},
+};
+
 bool readScript(const std::string& path, std::vector<Word>& words, std::string& error)
 {
     struct stat info {};
@@ -18,11 +40,7 @@ bool readScript(const std::string& path, std::vector<Word>& words, std::string& 
     }
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        const size_t hash = line.find('#');
-        if (hash != std::string::npos) line.erase(hash);
-        const std::string origin = path + ":" + std::to_string(number);
-        for (const std::string& word : splitWords(line)) words.push_back({word, origin});
+        for (const Word& word : lineWords(line, path + ":" + std::to_string(number))) words.push_back(word);
     }
     return true;
 }
@@ -54,6 +72,7 @@ bool flagOption(const std::string& option, Options& options)
                        : option == "--quiet"  ? &options.quiet
                        : option == "--force"  ? &options.policy.force
                        : option == "--strict" ? &options.policy.strict
+                       : option == "--json"   ? &options.json
                                               : nullptr;
     if (flag == nullptr) return false;
     *flag = option != "--no-init";
@@ -74,38 +93,45 @@ void printHelp()
         "simulated, so waits cost no real time and results never depend on the PC's clock.\n"
         "A KEY is a number or a key name (KEY_BRIGHTNESS, brightness).\n"
         "\n"
-        "options:\n"
-        "  --root DIR     device tree to run on (default: $SENSOR_ROOTFS; \"/\" only when given)\n"
-        "  --channel N    channel of the commands that follow (default 1)\n"
-        "  --no-init      construct the controllers without starting them\n"
-        "  --trace        print every ISP call as it happens, start-up included\n"
-        "  --time HH:MM   simulated time of day at start (default 00:00)\n"
-        "  --date DATE    simulated date at start, YYYY-MM-DD (default 2000-01-01)\n"
-        "  --force        send keys that are not in the key table\n"
-        "  --strict       refuse values outside the style's range or options (else a warning)\n"
-        "  --quiet        no library console lines\n"
-        "  --log FILE     library console lines to FILE instead of standard error\n"
-        "  -f SCRIPT      read commands from a file, one a line ('#' starts a comment)\n"
-        "  --help         this text\n"
+        "options:\n");
+    for (const OptionHelp& option : kOptions) {
+        std::printf("  %-14s %s\n", (std::string(option.name) + (*option.value != '\0' ? " " : "") + option.value).c_str(), option.help);
+    }
+    std::printf(
         "\n"
         "exit status: 0 ok, 1 a command failed, 2 bad usage or input, 3 the library's\n"
         "assertion failed (abort switch of /tmp/Debug.sign).\n"
         "\n"
         "commands (ISP calls caused by the starred ones are printed as 'isp' lines):\n");
-    for (const Command& command : commandTable()) {
-        std::printf("  %-30s %s%s\n", command.usage, command.printsTraffic ? "* " : "  ", command.help);
-    }
+    for (const Command& command : commandTable()) std::printf("%s\n", describeCommand(command).c_str());
+}
+
+void printOptionNames()
+{
+    for (const OptionHelp& option : kOptions) std::printf("%s\n", option.name);
 }
 
 void printManPage()
 {
     std::printf(".TH SENSORCTL 1\n.SH NAME\nsensorctl \\- run the sensor controllers of a device tree on a PC\n"
                 ".SH SYNOPSIS\n.B sensorctl\n[OPTIONS] COMMAND [ARGS] [COMMAND ...]\n.SH DESCRIPTION\n"
-                "Every option, exit status and command as listed by \\fBsensorctl \\-\\-help\\fR.\n.SH COMMANDS\n");
+                "Every option, exit status and command as listed by \\fBsensorctl \\-\\-help\\fR.\n.SH OPTIONS\n");
+    for (const OptionHelp& option : kOptions) std::printf(".TP\n.B %s %s\n%s\n", option.name, option.value, option.help);
+    std::printf(".SH COMMANDS\n");
     for (const Command& command : commandTable()) {
         std::printf(".TP\n.B %s\n%s\n", command.usage, command.help);
     }
     std::printf(".SH SEE ALSO\nThe project's README: running on a PC, installing.\n");
+}
+
+std::vector<Word> lineWords(std::string line, const std::string& origin)
+{
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t hash = line.find('#');
+    if (hash != std::string::npos) line.erase(hash);
+    std::vector<Word> words;
+    for (const std::string& word : splitWords(line)) words.push_back({word, origin});
+    return words;
 }
 
 std::vector<std::string> splitWords(const std::string& line)
@@ -176,8 +202,10 @@ bool planSteps(const std::vector<Word>& words, int& channel, std::vector<Step>& 
             return false;
         }
         Step step{command, {}, channel, word.origin};
-        for (++i; i < words.size() && findCommand(words[i].text) == nullptr && words[i].text != "--channel" &&
-                  words[i].origin == word.origin;
+        // "help" takes a command's name as its argument.
+        const bool namesCommand = std::string(command->name) == "help";
+        for (++i; i < words.size() && (findCommand(words[i].text) == nullptr || (namesCommand && step.args.empty())) &&
+                  words[i].text != "--channel" && words[i].origin == word.origin;
              ++i) {
             step.args.push_back(words[i].text);
         }

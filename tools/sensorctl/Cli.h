@@ -28,6 +28,7 @@ struct Options {
     bool start = true;
     bool trace = false;
     bool quiet = false;
+    bool json = false;
     std::string logPath;
     InputPolicy policy;
     SimulatedStart startTime;
@@ -37,6 +38,10 @@ struct Options {
 void printHelp();
 // The manual page (roff) from the command table.
 void printManPage();
+// Option names, one a line (shell completion).
+void printOptionNames();
+// A script or shell line's words: CR and '#' comments dropped.
+std::vector<Word> lineWords(std::string line, const std::string& origin);
 // Splits a line into words; double quotes group words.
 std::vector<std::string> splitWords(const std::string& line);
 bool parseArguments(int argc, char** argv, Options& options, std::string& error);

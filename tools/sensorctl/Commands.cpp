@@ -6,12 +6,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <unistd.h>
 
 #include "KeyNames.h"
 #include "Operations.h"
+#include "Output.h"
 #include "PairText.h"
 #include "SensorKeys.h"
+#include "Shell.h"
 #include "SensorFile.h"
 #include "SensorKeyVal.h"
 #include "VexloTime.h"
@@ -37,20 +40,9 @@ bool refuse(CommandContext& context, const std::string& message)
     return fail(context, message);
 }
 
-bool parseInt(const std::string& text, int& value)
-{
-    if (text.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    const long parsed = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < INT_MIN || parsed > INT_MAX) return false;
-    value = static_cast<int>(parsed);
-    return true;
-}
-
 bool intArg(CommandContext& context, const std::string& text, int& value)
 {
-    return parseInt(text, value) || refuse(context, "not a number: \"" + text + "\"");
+    return parseNumber(text, value) || refuse(context, "not a number: \"" + text + "\"");
 }
 
 // A key by number or name; one outside the key table only under --force.
@@ -124,16 +116,29 @@ const char* keyName(ISensorController& controller, u32 key)
     return "-";
 }
 
+// key, name, value of each record
+Table keyValueTable(ISensorController& controller, const KeyVal* begin, const KeyVal* end)
+{
+    Table table{{"key", "name", "value"}, {}, true};
+    for (const KeyVal* record = begin; record != end; ++record) {
+        table.rows.push_back({std::to_string(record->key), keyName(controller, record->key),
+                              std::to_string(static_cast<int32_t>(record->value))});
+    }
+    return table;
+}
+
 // --- object ---
 
 bool cmdInfo(CommandContext& context, const std::vector<std::string>&)
 {
-    std::fprintf(results(), "channel\tcamera_id\tthermal\tsensor_type\tstarted\n");
+    Table table{{"channel", "camera_id", "thermal", "sensor_type", "started"}, {}, true};
     for (int channel = 1; channel <= context.session.channelCount(); ++channel) {
         ISensorController& controller = context.session.controller(channel);
-        std::fprintf(results(), "%d\t%d\t%d\t%d\t%d\n", channel, controller.getCameraID(), controller.isThermalChannel() ? 1 : 0,
-                    controller.getSensorType(), controller.getSensorStatus() ? 1 : 0);
+        table.rows.push_back({std::to_string(channel), std::to_string(controller.getCameraID()),
+                              std::to_string(controller.isThermalChannel() ? 1 : 0), std::to_string(controller.getSensorType()),
+                              std::to_string(controller.getSensorStatus() ? 1 : 0)});
     }
+    printTable(table);
     return true;
 }
 
@@ -141,7 +146,7 @@ bool cmdNotify(CommandContext& context, const std::vector<std::string>& args)
 {
     int key = 0, value = 0;
     if (!keyArg(context, args[0], key) || !intArg(context, args[1], value)) return false;
-    std::fprintf(results(), "%d\n", current(context).notifyToVideo(key, value));
+    printValue(std::to_string(current(context).notifyToVideo(key, value)));
     return true;
 }
 
@@ -152,11 +157,12 @@ bool cmdKeys(CommandContext& context, const std::vector<std::string>&)
     u32 rows = 0;
     const keycmd* table = current(context).getKeyCmdMap(rows);
     if (table == nullptr) return fail(context, "the controller has no key table (not started)");
-    std::fprintf(results(), "key\tisp_cmd\tname\thandler\n");
+    Table out{{"key", "isp_cmd", "name", "handler"}, {}, true};
     for (u32 i = 0; i < rows; ++i) {
-        std::fprintf(results(), "%u\t%u\t%s\t%s\n", table[i].nKey, table[i].nIaCmd, table[i].szKeyName,
-                    shortHandlerName(table[i].szFuncName));
+        out.rows.push_back({std::to_string(table[i].nKey), std::to_string(table[i].nIaCmd), table[i].szKeyName,
+                            shortHandlerName(table[i].szFuncName)});
     }
+    printTable(out);
     return true;
 }
 
@@ -173,7 +179,7 @@ bool cmdApply(CommandContext& context, const std::vector<std::string>& args)
     }
     if (row.pfnHandler == nullptr) return fail(context, "key " + args[0] + " has no handler: it is never sent");
     const int result = (controller.*row.pfnHandler)(row.nIaCmd, 0, &value);
-    std::fprintf(results(), "%s\t%d\n", shortHandlerName(row.szFuncName), result);
+    printTable({{"handler", "result"}, {{shortHandlerName(row.szFuncName), std::to_string(result)}}, false});
     return result == 0 || fail(context, "the handler returned " + std::to_string(result));
 }
 
@@ -181,12 +187,14 @@ bool cmdApply(CommandContext& context, const std::vector<std::string>& args)
 
 bool cmdGet(CommandContext& context, const std::vector<std::string>& args)
 {
+    std::vector<std::string> values;
     for (const std::string& text : args) {
         int key = 0, value = 0;
         if (!keyArg(context, text, key)) return false;
         if (!current(context).getParameter(key, value)) return fail(context, "reading key " + text + " failed");
-        std::fprintf(results(), "%d\n", value);
+        values.push_back(std::to_string(value));
     }
+    printValues(values);
     return true;
 }
 
@@ -195,7 +203,7 @@ bool cmdSet(CommandContext& context, const std::vector<std::string>& args)
     for (const std::string& pair : args) {
         const size_t equals = pair.find('=');
         int key = 0, value = 0;
-        if (equals == std::string::npos || !parseInt(pair.substr(equals + 1), value)) {
+        if (equals == std::string::npos || !parseNumber(pair.substr(equals + 1), value)) {
             return refuse(context, "expected KEY=VALUE, got \"" + pair + "\"");
         }
         if (!keyArg(context, pair.substr(0, equals), key) || !valueAllowed(context, key, value)) return false;
@@ -227,7 +235,7 @@ bool cmdRange(CommandContext& context, const std::vector<std::string>& args)
     if (!current(context).getSensorParamRange(key, defaultValue, items)) {
         return fail(context, "the ISP publishes no range for key " + args[0]);
     }
-    std::fprintf(results(), "default\t%d\nitems\t%s\n", defaultValue, items.c_str());
+    printFields({{"default", std::to_string(defaultValue)}, {"items", items}});
     return true;
 }
 
@@ -243,7 +251,7 @@ bool cmdCorrect(CommandContext& context, const std::vector<std::string>& args)
     }
     std::string text;
     keyval_st2str(text, set.data(), count);
-    std::fprintf(results(), "%s\n", text.c_str());
+    printValue(text);
     return true;
 }
 
@@ -251,7 +259,7 @@ bool cmdAll(CommandContext& context, const std::vector<std::string>&)
 {
     std::string text;
     current(context).getAllParameters(text);
-    std::fprintf(results(), "%s\n", text.c_str());
+    printValue(text);
     return true;
 }
 
@@ -263,7 +271,7 @@ bool cmdScheme(CommandContext& context, const std::vector<std::string>& args)
     if (args.empty()) {
         int scheme = -1;
         controller.getParamScheme(scheme);
-        std::fprintf(results(), "%d\n", scheme);
+        printValue(std::to_string(scheme));
         return true;
     }
     int scheme = 0;
@@ -277,7 +285,7 @@ bool cmdMode(CommandContext& context, const std::vector<std::string>& args)
     if (args.empty()) {
         int mode = 0;
         controller.getParamMode(mode);
-        std::fprintf(results(), "%s\n", mode == 0 ? "manual" : "auto");
+        printValue(mode == 0 ? "manual" : "auto");
         return true;
     }
     bool manual = false;
@@ -285,8 +293,9 @@ bool cmdMode(CommandContext& context, const std::vector<std::string>& args)
     return succeeded(context, controller.setParamMode(manual ? 0 : 1), "setting the mode");
 }
 
-// Prints each channel whose scheme differs from the one last seen.
-bool reportSchemeChanges(CommandContext& context, std::vector<int>& schemes)
+// Prints each channel whose scheme differs from the one last seen; under
+// --json gathers them for one document at the end.
+bool reportSchemeChanges(CommandContext& context, std::vector<int>& schemes, Table& switches)
 {
     bool changed = false;
     for (int channel = 1; channel <= context.session.channelCount(); ++channel) {
@@ -294,7 +303,11 @@ bool reportSchemeChanges(CommandContext& context, std::vector<int>& schemes)
         int scheme = -1;
         context.session.controller(channel).getParamScheme(scheme);
         if (scheme == schemes[channel]) continue;
-        std::fprintf(results(), "%s\tchannel %d\tscheme %d\n", context.session.time().now().c_str(), channel, scheme);
+        if (jsonOutput()) {
+            switches.rows.push_back({context.session.time().now(), std::to_string(channel), std::to_string(scheme)});
+        } else {
+            std::fprintf(results(), "%s\tchannel %d\tscheme %d\n", context.session.time().now().c_str(), channel, scheme);
+        }
         schemes[channel] = scheme;
         changed = true;
     }
@@ -314,14 +327,16 @@ bool runSensorThreads(CommandContext& context, std::int64_t seconds, bool printS
             if (session.started(channel)) session.controller(channel).getParamScheme(schemes[channel]);
         }
     }
+    Table switches{{"time", "channel", "scheme"}, {}, true};
     const std::int64_t days = seconds / 86400;
     const bool showProgress = days >= kProgressFromDays && isatty(STDERR_FILENO);
     const bool ok = session.time().runFor(
-        seconds, session.startedCount(), [&] { return reportSchemeChanges(context, schemes); },
+        seconds, session.startedCount(), [&] { return reportSchemeChanges(context, schemes, switches); },
         [&](std::int64_t day) {
             if (showProgress) std::fprintf(stderr, "\rday %lld of %lld", static_cast<long long>(day), static_cast<long long>(days));
         });
     if (showProgress) std::fprintf(stderr, "\r\033[K");
+    if (jsonOutput()) printTable(switches);
     return ok || fail(context, "the sensor threads stopped answering");
 }
 
@@ -409,9 +424,12 @@ bool cmdConfig(CommandContext& context, const std::vector<std::string>&)
     initSysConf(context.channel, context.session.moduleConfig(context.channel), &config);
     std::string style, diversity;
     getStyleDocuments(context.channel, config.nDeviceType, style, diversity);
-    std::fprintf(results(), "module_id\t%d\nschemes\t%u\ndevice_type\t%d\ndetail\t%s\nstyle\t%s\ndiversity\t%s\n",
-                 config.moduleConfig.nModuleId, config.nSchemeSum, config.nDeviceType, config.moduleConfig.szDetail,
-                 style.c_str(), diversity.c_str());
+    printFields({{"module_id", std::to_string(config.moduleConfig.nModuleId)},
+                 {"schemes", std::to_string(config.nSchemeSum)},
+                 {"device_type", std::to_string(config.nDeviceType)},
+                 {"detail", config.moduleConfig.szDetail},
+                 {"style", style},
+                 {"diversity", diversity}});
     uinitSysConf(&config);
     return true;
 }
@@ -420,14 +438,14 @@ bool cmdMerge(CommandContext& context, const std::vector<std::string>&)
 {
     SysConfig config{};
     initSysConf(context.channel, context.session.moduleConfig(context.channel), &config);
-    std::fprintf(results(), "%s\n", config.szUIStyle != nullptr ? config.szUIStyle : "");
+    printValue(config.szUIStyle != nullptr ? config.szUIStyle : "");
     uinitSysConf(&config);
     return true;
 }
 
 bool cmdStyle(CommandContext& context, const std::vector<std::string>&)
 {
-    std::fprintf(results(), "%s\n", current(context).getUIStyleFile().c_str());
+    printValue(current(context).getUIStyleFile());
     return true;
 }
 
@@ -436,30 +454,29 @@ bool cmdDefaults(CommandContext& context, const std::vector<std::string>&)
     u32 count = 0;
     const KeyVal* set = current(context).getFactoryKeyVal(count);
     if (set == nullptr) return fail(context, "the controller has no factory set (not started)");
-    std::fprintf(results(), "key\tname\tvalue\n");
-    for (u32 i = 0; i < count; ++i) {
-        std::fprintf(results(), "%u\t%s\t%d\n", set[i].key, keyName(current(context), set[i].key),
-                    static_cast<int32_t>(set[i].value));
+    printTable(keyValueTable(current(context), set, set + count));
+    return true;
+}
+
+// The records of a parameter file of the device tree; false when it cannot be read.
+bool readKeyValFile(std::string name, std::vector<KeyVal>& set)
+{
+    const INT64 length = getFileLen(name.c_str());
+    if (length <= 0) return false;
+    if (length % static_cast<INT64>(sizeof(KeyVal)) != 0) {
+        std::fprintf(stderr, "sensorctl: %s is %lld bytes, not a whole number of records\n", name.c_str(),
+                     static_cast<long long>(length));
     }
+    set.resize(static_cast<size_t>(length / sizeof(KeyVal)));
+    keyValFromFile(&name[0], set.data(), static_cast<u32>(set.size()));
     return true;
 }
 
 bool cmdDumpFile(CommandContext& context, const std::vector<std::string>& args)
 {
-    std::string name = args[0];
-    const INT64 length = getFileLen(name.c_str());
-    if (length <= 0) return fail(context, "cannot read " + name);
-    if (length % static_cast<INT64>(sizeof(KeyVal)) != 0) {
-        std::fprintf(stderr, "sensorctl: %s is %lld bytes, not a whole number of records\n", name.c_str(),
-                     static_cast<long long>(length));
-    }
-    std::vector<KeyVal> set(static_cast<size_t>(length / sizeof(KeyVal)));
-    keyValFromFile(&name[0], set.data(), static_cast<u32>(set.size()));
-    std::fprintf(results(), "key\tname\tvalue\n");
-    for (const KeyVal& record : set) {
-        std::fprintf(results(), "%u\t%s\t%d\n", record.key, keyName(current(context), record.key),
-                    static_cast<int32_t>(record.value));
-    }
+    std::vector<KeyVal> set;
+    if (!readKeyValFile(args[0], set)) return fail(context, "cannot read " + args[0]);
+    printTable(keyValueTable(current(context), set.data(), set.data() + set.size()));
     return true;
 }
 
@@ -468,12 +485,106 @@ bool cmdVersion(CommandContext& context, const std::vector<std::string>& args)
     if (args.empty()) {
         u32 version = 0;
         if (getVersion(&version) != SNS_SUCCESS) return fail(context, "no readable version stamp");
-        std::fprintf(results(), "%u\n", version);
+        printValue(std::to_string(version));
         return true;
     }
     int version = 0;
     if (!intArg(context, args[0], version)) return false;
     return succeeded(context, setVersion(static_cast<u32>(version)) == SNS_SUCCESS, "writing the version stamp");
+}
+
+// --- one view of a channel ---
+
+typedef std::map<u32, int> SchemeValues;
+
+int schemeCount(CommandContext& context)
+{
+    SysConfig config{};
+    initSysConf(context.channel, context.session.moduleConfig(context.channel), &config);
+    const int count = static_cast<int>(config.nSchemeSum);
+    uinitSysConf(&config);
+    return count;
+}
+
+// The current scheme as it is now, saved or not; any other as its file holds it.
+SchemeValues schemeValues(CommandContext& context, int scheme, int currentScheme)
+{
+    SchemeValues values;
+    ISensorController& controller = current(context);
+    if (scheme == currentScheme) {
+        std::string text, error;
+        Pairs pairs;
+        controller.getAllParameters(text);
+        parsePairText(text, pairs, error);
+        for (const auto& pair : pairs) values[static_cast<u32>(pair.first)] = pair.second;
+        return values;
+    }
+    char name[96];
+    if (controller.isThermalChannel()) {
+        std::snprintf(name, sizeof name, "/mnt/mtd/code/config_file/sensor-thermal%d.cfg", scheme);
+    } else {
+        std::snprintf(name, sizeof name, "/mnt/mtd/code/config_file/sensor%d_%d.cfg", controller.getCameraID(), scheme);
+    }
+    std::vector<KeyVal> set;
+    readKeyValFile(name, set);
+    for (const KeyVal& record : set) values[record.key] = static_cast<int32_t>(record.value);
+    return values;
+}
+
+std::string valueText(const SchemeValues& values, u32 key)
+{
+    const auto found = values.find(key);
+    return found == values.end() ? "-" : std::to_string(found->second);
+}
+
+bool cmdShow(CommandContext& context, const std::vector<std::string>&)
+{
+    ISensorController& controller = current(context);
+    u32 count = 0;
+    const KeyVal* factory = controller.getFactoryKeyVal(count);
+    if (factory == nullptr) return fail(context, "the controller has no factory set (not started)");
+    const StyleLimits& style = context.session.styleLimits(context.channel);
+    int currentScheme = -1;
+    controller.getParamScheme(currentScheme);
+    Table table{{"key", "name", "allowed", "default"}, {}, true};
+    std::vector<SchemeValues> schemes;
+    for (int scheme = 0; scheme < schemeCount(context); ++scheme) {
+        table.columns.push_back("scheme" + std::to_string(scheme) + (scheme == currentScheme ? "*" : ""));
+        schemes.push_back(schemeValues(context, scheme, currentScheme));
+    }
+    for (u32 i = 0; i < count; ++i) {
+        const StyleItem* item = style.find(static_cast<int>(factory[i].key));
+        std::vector<std::string> row = {std::to_string(factory[i].key), keyName(controller, factory[i].key),
+                                        item != nullptr ? item->describe() : "-",
+                                        std::to_string(static_cast<int32_t>(factory[i].value))};
+        for (const SchemeValues& values : schemes) row.push_back(valueText(values, factory[i].key));
+        table.rows.push_back(row);
+    }
+    printTable(table);
+    return true;
+}
+
+bool cmdDiff(CommandContext& context, const std::vector<std::string>& args)
+{
+    int first = 0, second = 0;
+    if (!intArg(context, args[0], first) || !intArg(context, args[1], second)) return false;
+    const int count = schemeCount(context);
+    if (first < 0 || second < 0 || first >= count || second >= count) {
+        return refuse(context, "the channel has schemes 0 to " + std::to_string(count - 1));
+    }
+    int currentScheme = -1;
+    current(context).getParamScheme(currentScheme);
+    const SchemeValues a = schemeValues(context, first, currentScheme);
+    const SchemeValues b = schemeValues(context, second, currentScheme);
+    Table table{{"key", "name", "scheme" + args[0], "scheme" + args[1]}, {}, true};
+    SchemeValues keys = a;
+    keys.insert(b.begin(), b.end());
+    for (const auto& entry : keys) {
+        const std::string left = valueText(a, entry.first), right = valueText(b, entry.first);
+        if (left != right) table.rows.push_back({std::to_string(entry.first), keyName(current(context), entry.first), left, right});
+    }
+    printTable(table);
+    return true;
 }
 
 // --- saving, restoring and resetting ---
@@ -525,12 +636,31 @@ bool cmdMirror(CommandContext& context, const std::vector<std::string>& args)
     return succeeded(context, current(context).setMirrorMode(mirror), "setting the mirror");
 }
 
+// "label<TAB>value" lines as an object; a label seen again gathers its values in an array.
+Json labelledJson(const std::vector<std::string>& lines, bool ok)
+{
+    Json object = Json::object();
+    for (const std::string& line : lines) {
+        const size_t tab = line.find('\t');
+        const std::string label = tab == std::string::npos ? "value" : line.substr(0, tab);
+        const Json value = jsonCell(tab == std::string::npos ? line : line.substr(tab + 1));
+        if (!object.contains(label)) {
+            object[label] = value;
+        } else {
+            if (!object[label].is_array()) object[label] = Json::array({object[label]});
+            object[label].push_back(value);
+        }
+    }
+    object["ok"] = ok;
+    return object;
+}
+
 bool cmdOp(CommandContext& context, const std::vector<std::string>& args)
 {
     if (args[0] == "list") {
-        for (const Operation& operation : operationTable()) {
-            std::fprintf(results(), "%s\t%d\n", operation.name, operation.argCount);
-        }
+        Table table{{"operation", "arguments"}, {}, false};
+        for (const Operation& operation : operationTable()) table.rows.push_back({operation.name, std::to_string(operation.argCount)});
+        printTable(table);
         return true;
     }
     const Operation* operation = findOperation(args[0]);
@@ -544,10 +674,16 @@ bool cmdOp(CommandContext& context, const std::vector<std::string>& args)
     }
     std::vector<std::string> out;
     const bool ok = operation->call(current(context), values, out);
-    for (const std::string& line : out) std::fprintf(results(), "%s\n", line.c_str());
-    std::fprintf(results(), "ok\t%d\n", ok ? 1 : 0);
+    if (jsonOutput()) {
+        printJson(labelledJson(out, ok));
+    } else {
+        for (const std::string& line : out) std::fprintf(results(), "%s\n", line.c_str());
+        std::fprintf(results(), "ok\t%d\n", ok ? 1 : 0);
+    }
     return ok || fail(context, args[0] + " failed");
 }
+
+bool cmdHelp(CommandContext& context, const std::vector<std::string>& args);
 
 const std::vector<Command> kCommands = {
     {"info", "info", "controllers: channel, camera id, thermal, sensor type, started", 0, 0, false, cmdInfo},
@@ -587,7 +723,27 @@ const std::vector<Command> kCommands = {
     {"mirror", "mirror N", "set the mirror and save the scheme", 1, 1, true, cmdMirror},
     {"op", "op NAME [ARGS] | op list", "call any other host operation by name; values one a line", 1, -1, true,
      cmdOp},
+    {"help", "help [COMMAND]", "every command, or one command's usage and purpose", 0, 1, false, cmdHelp},
+    {"shell", "shell", "an interactive session; Tab completes, \"exit\" or Ctrl-D ends it", 0, 0, false, cmdShell},
+    {"show", "show", "per key: number, name, allowed values, factory default, value in each scheme (* current)", 0, 0,
+     false, cmdShow},
+    {"diff", "diff SCHEME SCHEME", "the keys whose values differ between two schemes", 2, 2, false, cmdDiff},
 };
+
+bool cmdHelp(CommandContext& context, const std::vector<std::string>& args)
+{
+    Table table{{"command", "usage", "help"}, {}, false};
+    for (const Command& command : kCommands) {
+        if (args.empty() || args[0] == command.name) table.rows.push_back({command.name, command.usage, command.help});
+    }
+    if (table.rows.empty()) return refuse(context, "unknown command \"" + args[0] + "\"");
+    if (jsonOutput()) {
+        printTable(table);
+    } else {
+        for (const std::vector<std::string>& row : table.rows) std::fprintf(results(), "%s\n", describeCommand(*findCommand(row[0])).c_str());
+    }
+    return true;
+}
 
 } // namespace
 
@@ -604,6 +760,13 @@ void setResults(std::FILE* stream)
 const std::vector<Command>& commandTable()
 {
     return kCommands;
+}
+
+std::string describeCommand(const Command& command)
+{
+    char line[256];
+    std::snprintf(line, sizeof line, "  %-30s %s%s", command.usage, command.printsTraffic ? "* " : "  ", command.help);
+    return line;
 }
 
 const Command* findCommand(const std::string& name)

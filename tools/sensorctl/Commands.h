@@ -46,5 +46,7 @@ void setResults(std::FILE* stream);
 
 const std::vector<Command>& commandTable();
 const Command* findCommand(const std::string& name);
+// The command's line in the help: usage, a star when its ISP calls are printed, purpose.
+std::string describeCommand(const Command& command);
 
 #endif

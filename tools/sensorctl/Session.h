@@ -40,6 +40,7 @@ public:
     // ISP calls seen since the last take.
     std::vector<isp_sim::IspCall> takeCalls();
     void setEchoCalls(bool echo) { m_bEcho = echo; }
+    bool echoCalls() const { return m_bEcho; }
 
 private:
     SimulatedTime m_time;

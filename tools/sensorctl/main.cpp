@@ -13,18 +13,14 @@
 #include "Commands.h"
 #include "Console.h"
 #include "KeyNames.h"
+#include "Output.h"
+#include "Runner.h"
 #include "Session.h"
 
 namespace {
 
 // Files by which a folder is recognised as a device tree.
 const char* const kTreeMarkers[] = {"/hd1/moduleConfig/moduleConfig.xml", "/mnt/mtd/code/factory_setting/machineinfo.ini"};
-
-int failWith(int code, const std::string& message)
-{
-    std::fprintf(stderr, "sensorctl: %s\n", message.c_str());
-    return code;
-}
 
 // A failed assertion of the library aborts (when the tree asks for it):
 // its own exit code, so scripts can tell it from a failed command.
@@ -68,26 +64,6 @@ bool chooseRoot(const Options& options, std::string& error)
 
 } // namespace
 
-int runSteps(Session& session, const std::vector<Step>& steps, const Options& options)
-{
-    for (const Step& step : steps) {
-        if (!session.hasChannel(step.channel)) {
-            return failWith(kExitUsage, located(step.origin, "the device tree has no channel " + std::to_string(step.channel)));
-        }
-        CommandContext context{session, step.channel, step.command->name, options.policy, "", kExitRuntime};
-        const bool ok = step.command->handler(context, step.args);
-        const std::vector<isp_sim::IspCall> calls = session.takeCalls();
-        if (step.command->printsTraffic && !options.trace) {
-            for (const isp_sim::IspCall& call : calls) {
-                std::fprintf(results(), "isp\t%s\n", isp_sim::formatCall(call).c_str());
-            }
-        }
-        std::fflush(results());
-        if (!ok) return failWith(context.failure, located(step.origin, std::string(step.command->name) + ": " + context.error));
-    }
-    return kExitOk;
-}
-
 int main(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
@@ -101,9 +77,11 @@ int main(int argc, char** argv)
             return kExitOk;
         }
         // Word lists for shell completion.
-        if (arg == "--list-commands" || arg == "--list-keys") {
+        if (arg == "--list-commands" || arg == "--list-keys" || arg == "--list-options") {
             if (arg == "--list-keys") {
                 for (const std::string& name : keyConstantNames()) std::printf("%s\n", name.c_str());
+            } else if (arg == "--list-options") {
+                printOptionNames();
             } else {
                 for (const Command& command : commandTable()) std::printf("%s\n", command.name);
             }
@@ -130,5 +108,6 @@ int main(int argc, char** argv)
     session.setEchoCalls(options.trace);
     if (!session.open(options.start, options.startTime, error)) return failWith(kExitRuntime, error);
     session.takeCalls();
-    return runSteps(session, steps, options);
+    setJsonOutput(options.json);
+    return runSteps(session, steps, options.policy);
 }
