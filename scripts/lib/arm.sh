@@ -5,7 +5,7 @@
 # Multi-Arch: same and install beside the host's own. The armhf C and C++
 # runtimes are what the tests load under qemu-arm (see the toolchain file).
 SENSOR_ARM_PACKAGES="g++-arm-linux-gnueabihf qemu-user libc6:armhf libstdc++6:armhf
-    libtinyxml-dev:armhf libgtest-dev:armhf libgmock-dev:armhf"
+    libtinyxml-dev:armhf libgtest-dev:armhf libgmock-dev:armhf libedit-dev:armhf"
 
 # Tests that cannot run under user-mode QEMU, as a ctest -E expression.
 # ReportDeathTest uses the "threadsafe" death-test style, which re-executes the

@@ -28,10 +28,22 @@ struct ClockState {
     unsigned long generation = 0;
 };
 
+// Never destroyed: threads a program leaves waiting at exit (a controller
+// without uinit) would block the destruction of the condition variable.
 ClockState& clockState()
 {
-    static ClockState state;
-    return state;
+    static ClockState* const state = new ClockState;
+    return *state;
+}
+
+// Set on the thread whose waits move simulated time on (driveClockFromThisThread).
+thread_local bool t_bDrivesClock = false;
+
+void advanceLocked(ClockState& clock, std::int64_t step)
+{
+    clock.nowUs += step;
+    clock.timeOfDayUs = (clock.timeOfDayUs + step) % kMicrosPerDay;
+    clock.changed.notify_all();
 }
 
 std::int64_t toMicroseconds(long seconds, long microseconds)
@@ -44,6 +56,10 @@ void waitSimulated(ClockState& clock, std::unique_lock<std::mutex>& lock, std::i
     ++clock.entries;
     clock.changed.notify_all();
     if (durationUs <= 0 || GThread::stopRequested()) return;
+    if (t_bDrivesClock) {
+        advanceLocked(clock, durationUs);
+        return;
+    }
 
     const std::int64_t deadline = clock.nowUs + durationUs;
     const unsigned long generation = clock.generation;
@@ -155,9 +171,12 @@ void advance(long seconds, long microseconds)
     if (step <= 0) return; // the clock is monotonic
     ClockState& clock = clockState();
     std::lock_guard<std::mutex> lock(clock.mutex);
-    clock.nowUs += step;
-    clock.timeOfDayUs = (clock.timeOfDayUs + step) % kMicrosPerDay;
-    clock.changed.notify_all();
+    advanceLocked(clock, step);
+}
+
+void driveClockFromThisThread(bool on)
+{
+    t_bDrivesClock = on;
 }
 
 long waitEntries()

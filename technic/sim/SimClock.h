@@ -25,6 +25,12 @@ std::int64_t simulatedNowMicroseconds();
 // wakes every wait whose end has come.
 void advance(long seconds, long microseconds);
 
+// While on, a simulated-mode wait of the calling thread does not block: it
+// moves the clock on by its own length, waking the other threads' waits on
+// the way. The thread stands for the passing of time (a simulator's command
+// loop), so start-up's waits cost no real time. Off by default, per thread.
+void driveClockFromThisThread(bool on);
+
 // Number of VexloTime::wait calls begun in simulated mode since the last reset.
 long waitEntries();
 // Blocks in real time until waitEntries() reaches count; false on timeout.

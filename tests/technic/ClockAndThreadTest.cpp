@@ -93,6 +93,29 @@ TEST(SimulatedClock, HostThreadWaitsForTheClockAndTimeOfDayWraps)
     EXPECT_EQ(now.getHour() * 3600 + now.getMinute() * 60 + now.getSecond(), 15);
 }
 
+// The driving thread's waits are the time that passes: they return at once
+// and wake the paced thread on the way; a program that then ends with the
+// thread still waiting (no stop) exits rather than hanging in the clock.
+TEST(SimulatedClock, DrivingThreadMovesTimeAndExitWithAWaiterEnds)
+{
+    EXPECT_EXIT(
+        {
+            technic_sim::SimulatedClockScope clock;
+            g_passes = 0;
+            // Never stopped nor destroyed, as by a controller without uinit.
+            GThread* thread = new GThread(VXCallback::function(pacedPass), "Paced",
+                                          VXCallback::function(GThread::emptyFun), VXCallback::function(GThread::emptyFun));
+            thread->start();
+            technic_sim::waitForWaitEntries(1);
+            technic_sim::driveClockFromThisThread(true);
+            VexloTime::wait(VexloTime(3600, 0));
+            technic_sim::driveClockFromThisThread(false);
+            while (g_passes.load() == 0) std::this_thread::yield();
+            std::exit(technic_sim::simulatedNowMicroseconds() == 3600000000LL ? 7 : 1);
+        },
+        ::testing::ExitedWithCode(7), "");
+}
+
 TEST(RealClock, StopWakesAThreadBlockedInAnHourLongWait)
 {
     ASSERT_FALSE(technic_sim::simulatedClock());

@@ -6,12 +6,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
+#include <unistd.h>
 
+#include "KeyNames.h"
 #include "Operations.h"
 #include "SaveCheck.h"
+#include "Output.h"
+#include "PairText.h"
+#include "SensorKeys.h"
+#include "Shell.h"
 #include "SensorFile.h"
 #include "SensorKeyVal.h"
-#include "SimClock.h"
 #include "VexloTime.h"
 #include "sensor.h"
 
@@ -19,26 +25,59 @@ namespace {
 
 std::FILE* g_pResults = stdout;
 
+// Runs at least this long show their progress on a terminal.
+const std::int64_t kProgressFromDays = 30;
+
 bool fail(CommandContext& context, const std::string& message)
 {
     context.error = message;
     return false;
 }
 
-bool parseInt(const std::string& text, int& value)
+// Bad input rather than a failure of the library.
+bool refuse(CommandContext& context, const std::string& message)
 {
-    if (text.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    const long parsed = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < INT_MIN || parsed > INT_MAX) return false;
-    value = static_cast<int>(parsed);
-    return true;
+    context.failure = kExitUsage;
+    return fail(context, message);
 }
 
 bool intArg(CommandContext& context, const std::string& text, int& value)
 {
-    return parseInt(text, value) || fail(context, "not a number: \"" + text + "\"");
+    return parseNumber(text, value) || refuse(context, "not a number: \"" + text + "\"");
+}
+
+// A key by number or name; one outside the key table only under --force.
+bool keyArg(CommandContext& context, const std::string& text, int& key)
+{
+    if (!parseKey(text, key)) return refuse(context, "no such key: \"" + text + "\" (see \"keys\")");
+    if (keyConstantName(key) != nullptr || context.policy.force) return true;
+    return refuse(context, "unknown key " + text + " (not in the key table; --force sends it anyway)");
+}
+
+// Checks a value against the channel's style: a warning, or under --strict a refusal.
+bool valueAllowed(CommandContext& context, int key, int value)
+{
+    const StyleItem* item = context.session.styleLimits(context.channel).find(key);
+    if (item == nullptr || item->allows(value)) return true;
+    const std::string message = std::to_string(value) + " is outside what the style allows for key " +
+                                std::to_string(key) + " (" + item->name + "): " + item->describe();
+    if (context.policy.strict) return refuse(context, message);
+    std::fprintf(stderr, "sensorctl: warning: %s\n", message.c_str());
+    return true;
+}
+
+// Strict pair text with known keys and allowed values.
+bool pairsArg(CommandContext& context, const std::string& text, Pairs& pairs)
+{
+    std::string error;
+    if (!parsePairText(text, pairs, error)) return refuse(context, error);
+    for (const auto& pair : pairs) {
+        if (keyConstantName(pair.first) == nullptr && !context.policy.force) {
+            return refuse(context, "unknown key " + std::to_string(pair.first) + " in the pair text (--force sends it anyway)");
+        }
+        if (!valueAllowed(context, pair.first, pair.second)) return false;
+    }
+    return true;
 }
 
 // Chooses between two words, e.g. on/off.
@@ -48,7 +87,7 @@ bool choice(CommandContext& context, const std::string& text, const char* first,
         isFirst = text == first;
         return true;
     }
-    return fail(context, "expected \"" + std::string(first) + "\" or \"" + second + "\", got \"" + text + "\"");
+    return refuse(context, "expected \"" + std::string(first) + "\" or \"" + second + "\", got \"" + text + "\"");
 }
 
 bool succeeded(CommandContext& context, bool ok, const char* what)
@@ -78,24 +117,37 @@ const char* keyName(ISensorController& controller, u32 key)
     return "-";
 }
 
+// key, name, value of each record
+Table keyValueTable(ISensorController& controller, const KeyVal* begin, const KeyVal* end)
+{
+    Table table{{"key", "name", "value"}, {}, true};
+    for (const KeyVal* record = begin; record != end; ++record) {
+        table.rows.push_back({std::to_string(record->key), keyName(controller, record->key),
+                              std::to_string(static_cast<int32_t>(record->value))});
+    }
+    return table;
+}
+
 // --- object ---
 
 bool cmdInfo(CommandContext& context, const std::vector<std::string>&)
 {
-    std::fprintf(results(), "channel\tcamera_id\tthermal\tsensor_type\tstarted\n");
+    Table table{{"channel", "camera_id", "thermal", "sensor_type", "started"}, {}, true};
     for (int channel = 1; channel <= context.session.channelCount(); ++channel) {
         ISensorController& controller = context.session.controller(channel);
-        std::fprintf(results(), "%d\t%d\t%d\t%d\t%d\n", channel, controller.getCameraID(), controller.isThermalChannel() ? 1 : 0,
-                    controller.getSensorType(), controller.getSensorStatus() ? 1 : 0);
+        table.rows.push_back({std::to_string(channel), std::to_string(controller.getCameraID()),
+                              std::to_string(controller.isThermalChannel() ? 1 : 0), std::to_string(controller.getSensorType()),
+                              std::to_string(controller.getSensorStatus() ? 1 : 0)});
     }
+    printTable(table);
     return true;
 }
 
 bool cmdNotify(CommandContext& context, const std::vector<std::string>& args)
 {
     int key = 0, value = 0;
-    if (!intArg(context, args[0], key) || !intArg(context, args[1], value)) return false;
-    std::fprintf(results(), "%d\n", current(context).notifyToVideo(key, value));
+    if (!keyArg(context, args[0], key) || !intArg(context, args[1], value)) return false;
+    printValue(std::to_string(current(context).notifyToVideo(key, value)));
     return true;
 }
 
@@ -106,18 +158,19 @@ bool cmdKeys(CommandContext& context, const std::vector<std::string>&)
     u32 rows = 0;
     const keycmd* table = current(context).getKeyCmdMap(rows);
     if (table == nullptr) return fail(context, "the controller has no key table (not started)");
-    std::fprintf(results(), "key\tisp_cmd\tname\thandler\n");
+    Table out{{"key", "isp_cmd", "name", "handler"}, {}, true};
     for (u32 i = 0; i < rows; ++i) {
-        std::fprintf(results(), "%u\t%u\t%s\t%s\n", table[i].nKey, table[i].nIaCmd, table[i].szKeyName,
-                    shortHandlerName(table[i].szFuncName));
+        out.rows.push_back({std::to_string(table[i].nKey), std::to_string(table[i].nIaCmd), table[i].szKeyName,
+                            shortHandlerName(table[i].szFuncName)});
     }
+    printTable(out);
     return true;
 }
 
 bool cmdApply(CommandContext& context, const std::vector<std::string>& args)
 {
     int key = 0, value = 0;
-    if (!intArg(context, args[0], key) || !intArg(context, args[1], value)) return false;
+    if (!keyArg(context, args[0], key) || !intArg(context, args[1], value)) return false;
     ISensorController& controller = current(context);
     u32 rows = 0;
     const keycmd* table = controller.getKeyCmdMap(rows);
@@ -127,7 +180,7 @@ bool cmdApply(CommandContext& context, const std::vector<std::string>& args)
     }
     if (row.pfnHandler == nullptr) return fail(context, "key " + args[0] + " has no handler: it is never sent");
     const int result = (controller.*row.pfnHandler)(row.nIaCmd, 0, &value);
-    std::fprintf(results(), "%s\t%d\n", shortHandlerName(row.szFuncName), result);
+    printTable({{"handler", "result"}, {{shortHandlerName(row.szFuncName), std::to_string(result)}}, false});
     return result == 0 || fail(context, "the handler returned " + std::to_string(result));
 }
 
@@ -135,12 +188,14 @@ bool cmdApply(CommandContext& context, const std::vector<std::string>& args)
 
 bool cmdGet(CommandContext& context, const std::vector<std::string>& args)
 {
+    std::vector<std::string> values;
     for (const std::string& text : args) {
         int key = 0, value = 0;
-        if (!intArg(context, text, key)) return false;
+        if (!keyArg(context, text, key)) return false;
         if (!current(context).getParameter(key, value)) return fail(context, "reading key " + text + " failed");
-        std::fprintf(results(), "%d\n", value);
+        values.push_back(std::to_string(value));
     }
+    printValues(values);
     return true;
 }
 
@@ -149,10 +204,10 @@ bool cmdSet(CommandContext& context, const std::vector<std::string>& args)
     for (const std::string& pair : args) {
         const size_t equals = pair.find('=');
         int key = 0, value = 0;
-        if (equals == std::string::npos || !parseInt(pair.substr(0, equals), key) ||
-            !parseInt(pair.substr(equals + 1), value)) {
-            return fail(context, "expected KEY=VALUE, got \"" + pair + "\"");
+        if (equals == std::string::npos || !parseNumber(pair.substr(equals + 1), value)) {
+            return refuse(context, "expected KEY=VALUE, got \"" + pair + "\"");
         }
+        if (!keyArg(context, pair.substr(0, equals), key) || !valueAllowed(context, key, value)) return false;
         const int result = current(context).setParameter(key, value, true);
         if (result != 0) return fail(context, "setting " + pair + " failed (" + std::to_string(result) + ")");
     }
@@ -161,33 +216,43 @@ bool cmdSet(CommandContext& context, const std::vector<std::string>& args)
 
 bool cmdSetText(CommandContext& context, const std::vector<std::string>& args)
 {
-    const int result = current(context).setParameters(args[0], true);
+    Pairs pairs;
+    if (!pairsArg(context, args[0], pairs)) return false;
+    u32 capacity = 0;
+    current(context).getFactoryKeyVal(capacity);
+    if (pairs.size() > capacity) {
+        return refuse(context, "the pair text holds " + std::to_string(pairs.size()) + " pairs; a set takes at most " +
+                                   std::to_string(capacity));
+    }
+    const int result = current(context).setParameters(formatPairText(pairs), true);
     return result == 0 || fail(context, "setting the pair text failed (" + std::to_string(result) + ")");
 }
 
 bool cmdRange(CommandContext& context, const std::vector<std::string>& args)
 {
     int key = 0, defaultValue = 0;
-    if (!intArg(context, args[0], key)) return false;
+    if (!keyArg(context, args[0], key)) return false;
     std::string items;
     if (!current(context).getSensorParamRange(key, defaultValue, items)) {
         return fail(context, "the ISP publishes no range for key " + args[0]);
     }
-    std::fprintf(results(), "default\t%d\nitems\t%s\n", defaultValue, items.c_str());
+    printFields({{"default", std::to_string(defaultValue)}, {"items", items}});
     return true;
 }
 
 bool cmdCorrect(CommandContext& context, const std::vector<std::string>& args)
 {
-    std::vector<KeyVal> set(args[0].size() / 2 + 1);
-    u32 count = 0;
-    keyval_str2stBounded(args[0], set.data(), &count, static_cast<u32>(set.size()));
+    Pairs pairs;
+    if (!pairsArg(context, args[0], pairs)) return false;
+    std::vector<KeyVal> set;
+    for (const auto& pair : pairs) set.push_back({static_cast<u32>(pair.first), static_cast<u32>(pair.second)});
+    const u32 count = static_cast<u32>(set.size());
     if (keyval_correct(context.channel - 1, set.data(), count) != SNS_SUCCESS) {
         return fail(context, "correction failed");
     }
     std::string text;
     keyval_st2str(text, set.data(), count);
-    std::fprintf(results(), "%s\n", text.c_str());
+    printValue(text);
     return true;
 }
 
@@ -195,7 +260,7 @@ bool cmdAll(CommandContext& context, const std::vector<std::string>&)
 {
     std::string text;
     current(context).getAllParameters(text);
-    std::fprintf(results(), "%s\n", text.c_str());
+    printValue(text);
     return true;
 }
 
@@ -207,7 +272,7 @@ bool cmdScheme(CommandContext& context, const std::vector<std::string>& args)
     if (args.empty()) {
         int scheme = -1;
         controller.getParamScheme(scheme);
-        std::fprintf(results(), "%d\n", scheme);
+        printValue(std::to_string(scheme));
         return true;
     }
     int scheme = 0;
@@ -221,7 +286,7 @@ bool cmdMode(CommandContext& context, const std::vector<std::string>& args)
     if (args.empty()) {
         int mode = 0;
         controller.getParamMode(mode);
-        std::fprintf(results(), "%s\n", mode == 0 ? "manual" : "auto");
+        printValue(mode == 0 ? "manual" : "auto");
         return true;
     }
     bool manual = false;
@@ -229,53 +294,81 @@ bool cmdMode(CommandContext& context, const std::vector<std::string>& args)
     return succeeded(context, controller.setParamMode(manual ? 0 : 1), "setting the mode");
 }
 
-// Steps the sensor threads through simulated time, a minute at a time, and
-// prints every scheme change with its time.
+// Prints each channel whose scheme differs from the one last seen; under
+// --json gathers them for one document at the end.
+bool reportSchemeChanges(CommandContext& context, std::vector<int>& schemes, Table& switches)
+{
+    bool changed = false;
+    for (int channel = 1; channel <= context.session.channelCount(); ++channel) {
+        if (!context.session.started(channel)) continue;
+        int scheme = -1;
+        context.session.controller(channel).getParamScheme(scheme);
+        if (scheme == schemes[channel]) continue;
+        if (jsonOutput()) {
+            switches.rows.push_back({context.session.time().now(), std::to_string(channel), std::to_string(scheme)});
+        } else {
+            std::fprintf(results(), "%s\tchannel %d\tscheme %d\n", context.session.time().now().c_str(), channel, scheme);
+        }
+        schemes[channel] = scheme;
+        changed = true;
+    }
+    return changed;
+}
+
+// Lets the sensor threads run through simulated time, a pass a minute,
+// printing each scheme switch with its date and time; `printStart` prints
+// every channel's scheme at the start too.
+bool runSensorThreads(CommandContext& context, std::int64_t seconds, bool printStart)
+{
+    Session& session = context.session;
+    if (session.startedCount() == 0) return fail(context, "no controller is started");
+    std::vector<int> schemes(session.channelCount() + 1, -2);
+    if (!printStart) {
+        for (int channel = 1; channel <= session.channelCount(); ++channel) {
+            if (session.started(channel)) session.controller(channel).getParamScheme(schemes[channel]);
+        }
+    }
+    Table switches{{"time", "channel", "scheme"}, {}, true};
+    const std::int64_t days = seconds / 86400;
+    const bool showProgress = days >= kProgressFromDays && isatty(STDERR_FILENO);
+    const bool ok = session.time().runFor(
+        seconds, session.startedCount(), [&] { return reportSchemeChanges(context, schemes, switches); },
+        [&](std::int64_t day) {
+            if (showProgress) std::fprintf(stderr, "\rday %lld of %lld", static_cast<long long>(day), static_cast<long long>(days));
+        });
+    if (showProgress) std::fprintf(stderr, "\r\033[K");
+    if (jsonOutput()) printTable(switches);
+    return ok || fail(context, "the sensor threads stopped answering");
+}
+
 bool cmdRun(CommandContext& context, const std::vector<std::string>& args)
 {
-    int hours = 0;
-    int fromHour = 0, fromMinute = 0;
+    std::int64_t seconds = 0;
     for (size_t i = 0; i < args.size(); i += 2) {
-        if (i + 1 >= args.size()) return fail(context, "option " + args[i] + " needs a value");
-        if (args[i] == "--hours") {
-            if (!intArg(context, args[i + 1], hours) || hours < 0) return fail(context, "bad --hours");
+        if (i + 1 >= args.size()) return refuse(context, "option " + args[i] + " needs a value");
+        const std::string& value = args[i + 1];
+        std::int64_t part = 0;
+        int hour = 0, minute = 0;
+        if (args[i] == "--hours" || args[i] == "--days") {
+            if (!parseDuration(value + (args[i] == "--hours" ? "h" : "d"), part)) return refuse(context, "bad " + args[i] + " " + value);
+            seconds += part;
         } else if (args[i] == "--from") {
-            if (std::sscanf(args[i + 1].c_str(), "%d:%d", &fromHour, &fromMinute) != 2 || fromHour < 0 ||
-                fromHour > 23 || fromMinute < 0 || fromMinute > 59) {
-                return fail(context, "bad --from, expected HH:MM");
+            if (!parseTimeOfDay(value, hour, minute)) return refuse(context, "bad --from, expected HH:MM");
+            if (!context.session.time().skipTo(hour, minute, context.session.startedCount())) {
+                return fail(context, "the sensor threads stopped answering");
             }
         } else {
-            return fail(context, "unknown option " + args[i]);
+            return refuse(context, "unknown option " + args[i]);
         }
     }
-    int threads = 0;
-    for (int channel = 1; channel <= context.session.channelCount(); ++channel) {
-        if (context.session.started(channel)) ++threads;
-    }
-    if (threads == 0) return fail(context, "no controller is started");
+    return runSensorThreads(context, seconds, true);
+}
 
-    technic_sim::resetSimulatedClock();
-    technic_sim::setLocalTime(fromHour, fromMinute, 0);
-    technic_sim::useSimulatedClock(true);
-    std::vector<int> schemes(context.session.channelCount() + 1, -2);
-    int minute = fromHour * 60 + fromMinute;
-    bool ok = true;
-    for (int step = 0; step <= hours * 60 && ok; ++step, ++minute) {
-        // The first step lets every thread make a pass at the start time.
-        ok = step == 0 ? technic_sim::advanceAndSettle(1, 0, threads, 10000)
-                       : technic_sim::advanceAndSettle(60, 0, threads, 10000);
-        for (int channel = 1; channel <= context.session.channelCount(); ++channel) {
-            if (!context.session.started(channel)) continue;
-            int scheme = -1;
-            context.session.controller(channel).getParamScheme(scheme);
-            if (scheme != schemes[channel]) {
-                std::fprintf(results(), "%02d:%02d\tchannel %d\tscheme %d\n", (minute / 60) % 24, minute % 60, channel, scheme);
-                schemes[channel] = scheme;
-            }
-        }
-    }
-    technic_sim::useSimulatedClock(false);
-    return ok || fail(context, "the sensor threads stopped answering");
+bool cmdWait(CommandContext& context, const std::vector<std::string>& args)
+{
+    std::int64_t seconds = 0;
+    if (!parseDuration(args[0], seconds)) return refuse(context, "bad duration \"" + args[0] + "\", expected e.g. 90s, 30m, 2h, 3d");
+    return runSensorThreads(context, seconds, false);
 }
 
 // --- lens, exposure and light ---
@@ -332,9 +425,12 @@ bool cmdConfig(CommandContext& context, const std::vector<std::string>&)
     initSysConf(context.channel, context.session.moduleConfig(context.channel), &config);
     std::string style, diversity;
     getStyleDocuments(context.channel, config.nDeviceType, style, diversity);
-    std::fprintf(results(), "module_id\t%d\nschemes\t%u\ndevice_type\t%d\ndetail\t%s\nstyle\t%s\ndiversity\t%s\n",
-                 config.moduleConfig.nModuleId, config.nSchemeSum, config.nDeviceType, config.moduleConfig.szDetail,
-                 style.c_str(), diversity.c_str());
+    printFields({{"module_id", std::to_string(config.moduleConfig.nModuleId)},
+                 {"schemes", std::to_string(config.nSchemeSum)},
+                 {"device_type", std::to_string(config.nDeviceType)},
+                 {"detail", config.moduleConfig.szDetail},
+                 {"style", style},
+                 {"diversity", diversity}});
     uinitSysConf(&config);
     return true;
 }
@@ -343,14 +439,14 @@ bool cmdMerge(CommandContext& context, const std::vector<std::string>&)
 {
     SysConfig config{};
     initSysConf(context.channel, context.session.moduleConfig(context.channel), &config);
-    std::fprintf(results(), "%s\n", config.szUIStyle != nullptr ? config.szUIStyle : "");
+    printValue(config.szUIStyle != nullptr ? config.szUIStyle : "");
     uinitSysConf(&config);
     return true;
 }
 
 bool cmdStyle(CommandContext& context, const std::vector<std::string>&)
 {
-    std::fprintf(results(), "%s\n", current(context).getUIStyleFile().c_str());
+    printValue(current(context).getUIStyleFile());
     return true;
 }
 
@@ -359,30 +455,29 @@ bool cmdDefaults(CommandContext& context, const std::vector<std::string>&)
     u32 count = 0;
     const KeyVal* set = current(context).getFactoryKeyVal(count);
     if (set == nullptr) return fail(context, "the controller has no factory set (not started)");
-    std::fprintf(results(), "key\tname\tvalue\n");
-    for (u32 i = 0; i < count; ++i) {
-        std::fprintf(results(), "%u\t%s\t%d\n", set[i].key, keyName(current(context), set[i].key),
-                    static_cast<int32_t>(set[i].value));
+    printTable(keyValueTable(current(context), set, set + count));
+    return true;
+}
+
+// The records of a parameter file of the device tree; false when it cannot be read.
+bool readKeyValFile(std::string name, std::vector<KeyVal>& set)
+{
+    const INT64 length = getFileLen(name.c_str());
+    if (length <= 0) return false;
+    if (length % static_cast<INT64>(sizeof(KeyVal)) != 0) {
+        std::fprintf(stderr, "sensorctl: %s is %lld bytes, not a whole number of records\n", name.c_str(),
+                     static_cast<long long>(length));
     }
+    set.resize(static_cast<size_t>(length / sizeof(KeyVal)));
+    keyValFromFile(&name[0], set.data(), static_cast<u32>(set.size()));
     return true;
 }
 
 bool cmdDumpFile(CommandContext& context, const std::vector<std::string>& args)
 {
-    std::string name = args[0];
-    const INT64 length = getFileLen(name.c_str());
-    if (length <= 0) return fail(context, "cannot read " + name);
-    if (length % static_cast<INT64>(sizeof(KeyVal)) != 0) {
-        std::fprintf(stderr, "sensorctl: %s is %lld bytes, not a whole number of records\n", name.c_str(),
-                     static_cast<long long>(length));
-    }
-    std::vector<KeyVal> set(static_cast<size_t>(length / sizeof(KeyVal)));
-    keyValFromFile(&name[0], set.data(), static_cast<u32>(set.size()));
-    std::fprintf(results(), "key\tname\tvalue\n");
-    for (const KeyVal& record : set) {
-        std::fprintf(results(), "%u\t%s\t%d\n", record.key, keyName(current(context), record.key),
-                    static_cast<int32_t>(record.value));
-    }
+    std::vector<KeyVal> set;
+    if (!readKeyValFile(args[0], set)) return fail(context, "cannot read " + args[0]);
+    printTable(keyValueTable(current(context), set.data(), set.data() + set.size()));
     return true;
 }
 
@@ -391,12 +486,106 @@ bool cmdVersion(CommandContext& context, const std::vector<std::string>& args)
     if (args.empty()) {
         u32 version = 0;
         if (getVersion(&version) != SNS_SUCCESS) return fail(context, "no readable version stamp");
-        std::fprintf(results(), "%u\n", version);
+        printValue(std::to_string(version));
         return true;
     }
     int version = 0;
     if (!intArg(context, args[0], version)) return false;
     return succeeded(context, setVersion(static_cast<u32>(version)) == SNS_SUCCESS, "writing the version stamp");
+}
+
+// --- one view of a channel ---
+
+typedef std::map<u32, int> SchemeValues;
+
+int schemeCount(CommandContext& context)
+{
+    SysConfig config{};
+    initSysConf(context.channel, context.session.moduleConfig(context.channel), &config);
+    const int count = static_cast<int>(config.nSchemeSum);
+    uinitSysConf(&config);
+    return count;
+}
+
+// The current scheme as it is now, saved or not; any other as its file holds it.
+SchemeValues schemeValues(CommandContext& context, int scheme, int currentScheme)
+{
+    SchemeValues values;
+    ISensorController& controller = current(context);
+    if (scheme == currentScheme) {
+        std::string text, error;
+        Pairs pairs;
+        controller.getAllParameters(text);
+        parsePairText(text, pairs, error);
+        for (const auto& pair : pairs) values[static_cast<u32>(pair.first)] = pair.second;
+        return values;
+    }
+    char name[96];
+    if (controller.isThermalChannel()) {
+        std::snprintf(name, sizeof name, "/mnt/mtd/code/config_file/sensor-thermal%d.cfg", scheme);
+    } else {
+        std::snprintf(name, sizeof name, "/mnt/mtd/code/config_file/sensor%d_%d.cfg", controller.getCameraID(), scheme);
+    }
+    std::vector<KeyVal> set;
+    readKeyValFile(name, set);
+    for (const KeyVal& record : set) values[record.key] = static_cast<int32_t>(record.value);
+    return values;
+}
+
+std::string valueText(const SchemeValues& values, u32 key)
+{
+    const auto found = values.find(key);
+    return found == values.end() ? "-" : std::to_string(found->second);
+}
+
+bool cmdShow(CommandContext& context, const std::vector<std::string>&)
+{
+    ISensorController& controller = current(context);
+    u32 count = 0;
+    const KeyVal* factory = controller.getFactoryKeyVal(count);
+    if (factory == nullptr) return fail(context, "the controller has no factory set (not started)");
+    const StyleLimits& style = context.session.styleLimits(context.channel);
+    int currentScheme = -1;
+    controller.getParamScheme(currentScheme);
+    Table table{{"key", "name", "allowed", "default"}, {}, true};
+    std::vector<SchemeValues> schemes;
+    for (int scheme = 0; scheme < schemeCount(context); ++scheme) {
+        table.columns.push_back("scheme" + std::to_string(scheme) + (scheme == currentScheme ? "*" : ""));
+        schemes.push_back(schemeValues(context, scheme, currentScheme));
+    }
+    for (u32 i = 0; i < count; ++i) {
+        const StyleItem* item = style.find(static_cast<int>(factory[i].key));
+        std::vector<std::string> row = {std::to_string(factory[i].key), keyName(controller, factory[i].key),
+                                        item != nullptr ? item->describe() : "-",
+                                        std::to_string(static_cast<int32_t>(factory[i].value))};
+        for (const SchemeValues& values : schemes) row.push_back(valueText(values, factory[i].key));
+        table.rows.push_back(row);
+    }
+    printTable(table);
+    return true;
+}
+
+bool cmdDiff(CommandContext& context, const std::vector<std::string>& args)
+{
+    int first = 0, second = 0;
+    if (!intArg(context, args[0], first) || !intArg(context, args[1], second)) return false;
+    const int count = schemeCount(context);
+    if (first < 0 || second < 0 || first >= count || second >= count) {
+        return refuse(context, "the channel has schemes 0 to " + std::to_string(count - 1));
+    }
+    int currentScheme = -1;
+    current(context).getParamScheme(currentScheme);
+    const SchemeValues a = schemeValues(context, first, currentScheme);
+    const SchemeValues b = schemeValues(context, second, currentScheme);
+    Table table{{"key", "name", "scheme" + args[0], "scheme" + args[1]}, {}, true};
+    SchemeValues keys = a;
+    keys.insert(b.begin(), b.end());
+    for (const auto& entry : keys) {
+        const std::string left = valueText(a, entry.first), right = valueText(b, entry.first);
+        if (left != right) table.rows.push_back({std::to_string(entry.first), keyName(current(context), entry.first), left, right});
+    }
+    printTable(table);
+    return true;
 }
 
 // --- saving, restoring and resetting ---
@@ -408,10 +597,22 @@ bool readsBack(CommandContext& context)
     return savedSchemeReadsBack(current(context), problem) || fail(context, problem);
 }
 
+// Words for the window check's refusals.
+std::string windowProblem(int code)
+{
+    switch (code) {
+    case 505: return ": the scheme's time window starts after 24:00 (keys 8001/8002)";
+    case 506: return ": the scheme's time window ends after 24:00 (keys 8003/8004)";
+    case 507: return ": the scheme's time window is empty: its end is not after its start (keys 8001-8004)";
+    default: return "";
+    }
+}
+
 bool cmdFlush(CommandContext& context, const std::vector<std::string>&)
 {
     const int result = current(context).flush();
-    return (result == 0 || fail(context, "flush refused (" + std::to_string(result) + ")")) && readsBack(context);
+    return (result == 0 || fail(context, "flush refused (" + std::to_string(result) + ")" + windowProblem(result))) &&
+           readsBack(context);
 }
 
 bool cmdRevert(CommandContext& context, const std::vector<std::string>&)
@@ -422,7 +623,7 @@ bool cmdRevert(CommandContext& context, const std::vector<std::string>&)
 bool cmdRestore(CommandContext& context, const std::vector<std::string>& args)
 {
     int key = 0;
-    if (!intArg(context, args[0], key)) return false;
+    if (!keyArg(context, args[0], key)) return false;
     const int result = current(context).restore(key);
     return result == 0 || fail(context, "restoring key " + args[0] + " failed (" + std::to_string(result) + ")");
 }
@@ -440,22 +641,41 @@ bool cmdFactoryReset(CommandContext& context, const std::vector<std::string>&)
 bool cmdMirror(CommandContext& context, const std::vector<std::string>& args)
 {
     int mirror = 0;
-    if (!intArg(context, args[0], mirror)) return false;
+    if (!intArg(context, args[0], mirror) || !valueAllowed(context, KEY_MIRROR, mirror)) return false;
     return succeeded(context, current(context).setMirrorMode(mirror), "setting the mirror") && readsBack(context);
+}
+
+// "label<TAB>value" lines as an object; a label seen again gathers its values in an array.
+Json labelledJson(const std::vector<std::string>& lines, bool ok)
+{
+    Json object = Json::object();
+    for (const std::string& line : lines) {
+        const size_t tab = line.find('\t');
+        const std::string label = tab == std::string::npos ? "value" : line.substr(0, tab);
+        const Json value = jsonCell(tab == std::string::npos ? line : line.substr(tab + 1));
+        if (!object.contains(label)) {
+            object[label] = value;
+        } else {
+            if (!object[label].is_array()) object[label] = Json::array({object[label]});
+            object[label].push_back(value);
+        }
+    }
+    object["ok"] = ok;
+    return object;
 }
 
 bool cmdOp(CommandContext& context, const std::vector<std::string>& args)
 {
     if (args[0] == "list") {
-        for (const Operation& operation : operationTable()) {
-            std::fprintf(results(), "%s\t%d\n", operation.name, operation.argCount);
-        }
+        Table table{{"operation", "arguments"}, {}, false};
+        for (const Operation& operation : operationTable()) table.rows.push_back({operation.name, std::to_string(operation.argCount)});
+        printTable(table);
         return true;
     }
     const Operation* operation = findOperation(args[0]);
-    if (operation == nullptr) return fail(context, "no operation \"" + args[0] + "\" (see \"op list\")");
+    if (operation == nullptr) return refuse(context, "no operation \"" + args[0] + "\" (see \"op list\")");
     if (static_cast<int>(args.size()) - 1 != operation->argCount) {
-        return fail(context, args[0] + " takes " + std::to_string(operation->argCount) + " argument(s)");
+        return refuse(context, args[0] + " takes " + std::to_string(operation->argCount) + " argument(s)");
     }
     std::vector<int> values(args.size() - 1);
     for (size_t i = 1; i < args.size(); ++i) {
@@ -463,9 +683,16 @@ bool cmdOp(CommandContext& context, const std::vector<std::string>& args)
     }
     std::vector<std::string> out;
     const bool ok = operation->call(current(context), values, out);
-    for (const std::string& line : out) std::fprintf(results(), "%s\n", line.c_str());
+    if (jsonOutput()) {
+        printJson(labelledJson(out, ok));
+    } else {
+        for (const std::string& line : out) std::fprintf(results(), "%s\n", line.c_str());
+        std::fprintf(results(), "ok\t%d\n", ok ? 1 : 0);
+    }
     return ok || fail(context, args[0] + " failed");
 }
+
+bool cmdHelp(CommandContext& context, const std::vector<std::string>& args);
 
 const std::vector<Command> kCommands = {
     {"info", "info", "controllers: channel, camera id, thermal, sensor type, started", 0, 0, false, cmdInfo},
@@ -480,8 +707,9 @@ const std::vector<Command> kCommands = {
     {"all", "all", "the whole current scheme as pair text", 0, 0, false, cmdAll},
     {"scheme", "scheme [N]", "show the current scheme, or switch to N", 0, 1, true, cmdScheme},
     {"mode", "mode [manual|auto]", "show or set the scheme selection mode", 0, 1, false, cmdMode},
-    {"run", "run --hours H [--from HH:MM]", "run the day on the simulated clock, print each switch", 0, 4, false,
+    {"run", "run [--days D] [--hours H] [--from HH:MM]", "run the sensor threads on the simulated clock, print each switch", 0, 6, false,
      cmdRun},
+    {"wait", "wait DURATION", "let the sensor threads run for 90s, 30m, 2h, 3d of simulated time", 1, 1, false, cmdWait},
     {"zoom", "zoom in|out", "one zoom step", 1, 1, true, cmdTwoWay},
     {"focus", "focus near|far", "one focus step", 1, 1, true, cmdTwoWay},
     {"iris", "iris up|down", "one iris step", 1, 1, true, cmdTwoWay},
@@ -504,7 +732,27 @@ const std::vector<Command> kCommands = {
     {"mirror", "mirror N", "set the mirror and save the scheme", 1, 1, true, cmdMirror},
     {"op", "op NAME [ARGS] | op list", "call any other host operation by name; values one a line", 1, -1, true,
      cmdOp},
+    {"help", "help [COMMAND]", "every command, or one command's usage and purpose", 0, 1, false, cmdHelp},
+    {"shell", "shell", "an interactive session; Tab completes, \"exit\" or Ctrl-D ends it", 0, 0, false, cmdShell},
+    {"show", "show", "per key: number, name, allowed values, factory default, value in each scheme (* current)", 0, 0,
+     false, cmdShow},
+    {"diff", "diff SCHEME SCHEME", "the keys whose values differ between two schemes", 2, 2, false, cmdDiff},
 };
+
+bool cmdHelp(CommandContext& context, const std::vector<std::string>& args)
+{
+    Table table{{"command", "usage", "help"}, {}, false};
+    for (const Command& command : kCommands) {
+        if (args.empty() || args[0] == command.name) table.rows.push_back({command.name, command.usage, command.help});
+    }
+    if (table.rows.empty()) return refuse(context, "unknown command \"" + args[0] + "\"");
+    if (jsonOutput()) {
+        printTable(table);
+    } else {
+        for (const std::vector<std::string>& row : table.rows) std::fprintf(results(), "%s\n", describeCommand(*findCommand(row[0])).c_str());
+    }
+    return true;
+}
 
 } // namespace
 
@@ -521,6 +769,13 @@ void setResults(std::FILE* stream)
 const std::vector<Command>& commandTable()
 {
     return kCommands;
+}
+
+std::string describeCommand(const Command& command)
+{
+    char line[256];
+    std::snprintf(line, sizeof line, "  %-30s %s%s", command.usage, command.printsTraffic ? "* " : "  ", command.help);
+    return line;
 }
 
 const Command* findCommand(const std::string& name)

@@ -8,11 +8,22 @@
 
 #include "Session.h"
 
+// Exit codes of sensorctl.
+enum ExitCode { kExitOk = 0, kExitRuntime = 1, kExitUsage = 2, kExitAssertion = 3 };
+
+// How strictly input is taken.
+struct InputPolicy {
+    bool force = false; // keys outside the key table pass
+    bool strict = false; // values outside the style's range or options are refused, not warned of
+};
+
 struct CommandContext {
     Session& session;
     int channel;
     std::string command; // the name the command was called by
+    const InputPolicy& policy;
     std::string error;
+    ExitCode failure = kExitRuntime; // kind of the error, when there is one
 };
 
 typedef bool (*CommandHandler)(CommandContext& context, const std::vector<std::string>& args);
@@ -35,5 +46,7 @@ void setResults(std::FILE* stream);
 
 const std::vector<Command>& commandTable();
 const Command* findCommand(const std::string& name);
+// The command's line in the help: usage, a star when its ISP calls are printed, purpose.
+std::string describeCommand(const Command& command);
 
 #endif

@@ -11,7 +11,7 @@ Operation getter(const char* name, bool (ISensorController::*method)(int&))
     return {name, 0, [method](ISensorController& c, const Args&, Out& out) {
                 int value = 0;
                 const bool ok = (c.*method)(value);
-                out.push_back(std::to_string(value));
+                out.push_back("value\t" + std::to_string(value));
                 return ok;
             }};
 }
@@ -37,7 +37,7 @@ Operation flagGetter(const char* name, bool (ISensorController::*method)(bool&))
     return {name, 0, [method](ISensorController& c, const Args&, Out& out) {
                 bool flag = false;
                 const bool ok = (c.*method)(flag);
-                out.push_back(flag ? "1" : "0");
+                out.push_back(std::string("flag\t") + (flag ? "1" : "0"));
                 return ok;
             }};
 }
@@ -110,28 +110,28 @@ const std::vector<Operation> kOperations = {
      [](ISensorController& c, const Args&, Out& out) {
          int position = 0, ratio = 0;
          const bool ok = c.getZoomValue(position, ratio);
-         out = {std::to_string(position), std::to_string(ratio)};
+         out = {"position\t" + std::to_string(position), "ratio\t" + std::to_string(ratio)};
          return ok;
      }},
     {"getAFStatistic", 0,
      [](ISensorController& c, const Args&, Out& out) {
          u32 statistic = 0;
          const bool ok = c.getAFStatistic(statistic);
-         out.push_back(std::to_string(statistic));
+         out.push_back("statistic\t" + std::to_string(statistic));
          return ok;
      }},
     {"getCmdExecStatus", 1,
      [](ISensorController& c, const Args& a, Out& out) {
          int status = 0;
          const bool ok = c.getCmdExecStatus(a[0], status);
-         out.push_back(std::to_string(status));
+         out.push_back("status\t" + std::to_string(status));
          return ok;
      }},
     {"getCameraVerInf", 0,
      [](ISensorController& c, const Args&, Out& out) {
          std::string version;
          const bool ok = c.getCameraVerInf(version);
-         out.push_back(version);
+         out.push_back("version\t" + version);
          return ok;
      }},
     {"setIrLedInfo", 4,
@@ -150,36 +150,36 @@ const std::vector<Operation> kOperations = {
      [](ISensorController& c, const Args&, Out& out) {
          SensorZoomFocusParam lock;
          const bool ok = c.getSensorZoomFocusParam(lock) == 0;
-         out.push_back(lock.getLockZoomFocusEnable() ? "1" : "0");
+         out.push_back(std::string("locked\t") + (lock.getLockZoomFocusEnable() ? "1" : "0"));
          return ok;
      }},
     {"SensorCheck", 3,
      [](ISensorController& c, const Args& a, Out& out) {
          std::string text = "(" + std::to_string(a[0]) + "," + std::to_string(a[1]) + "," + std::to_string(a[2]) + ")";
          const int result = c.SensorCheck(text);
-         out = {std::to_string(result), text};
+         out = {"result\t" + std::to_string(result), "text\t" + text};
          return true;
      }},
     {"judgeCurScheme", 0,
      [](ISensorController& c, const Args&, Out& out) {
          int scheme = 0, schedule = 0;
          c.judgeCurScheme(scheme, schedule);
-         out = {std::to_string(scheme), std::to_string(schedule)};
+         out = {"scheme\t" + std::to_string(scheme), "schedule\t" + std::to_string(schedule)};
          return true;
      }},
     {"paramCheck", 0,
      [](ISensorController& c, const Args&, Out& out) {
-         out.push_back(std::to_string(c.paramCheck()));
+         out.push_back("window_check\t" + std::to_string(c.paramCheck()));
          return true;
      }},
     {"getUICommonFile", 1,
      [](ISensorController& c, const Args& a, Out& out) {
-         out.push_back(c.getUICommonFile(a[0]));
+         out.push_back("text\t" + c.getUICommonFile(a[0]));
          return true;
      }},
     {"getUILanguageFile", 1,
      [](ISensorController& c, const Args& a, Out& out) {
-         out.push_back(c.getUILanguageFile(a[0]));
+         out.push_back("text\t" + c.getUILanguageFile(a[0]));
          return true;
      }},
 };

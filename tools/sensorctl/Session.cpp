@@ -18,10 +18,12 @@ Session::~Session()
         if (started(entry.first)) entry.second->uinit();
     }
     isp_sim::setCallObserver(nullptr);
+    m_time.end();
 }
 
-bool Session::open(bool startAll, std::string& error)
+bool Session::open(bool startAll, const SimulatedStart& start, std::string& error)
 {
+    m_time.begin(start);
     isp_sim::reset();
     isp_sim::loadProfile(kIspProfile);
     isp_sim::setCallObserver([this](const isp_sim::IspCall& call) {
@@ -62,4 +64,22 @@ std::vector<isp_sim::IspCall> Session::takeCalls()
     std::vector<isp_sim::IspCall> calls;
     calls.swap(m_calls);
     return calls;
+}
+
+const StyleLimits& Session::styleLimits(int channel)
+{
+    auto found = m_styles.find(channel);
+    if (found == m_styles.end()) {
+        found = m_styles.emplace(channel, StyleLimits()).first;
+        if (!started(channel)) return found->second;
+        // Building the style asks the ISP for ranges: reads that belong to no command.
+        const bool echo = m_bEcho;
+        m_bEcho = false;
+        const std::vector<isp_sim::IspCall> earlier = takeCalls();
+        found->second.load(controller(channel).getUIStyleFile());
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_calls = earlier;
+        m_bEcho = echo;
+    }
+    return found->second;
 }

@@ -1,187 +1,66 @@
 // sensorctl: runs the sensor controllers of a device tree on a PC, with the
-// simulated ISP, and executes commands against them.
+// simulated ISP and the simulated clock, and executes commands against them.
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
+#include "Cli.h"
 #include "Commands.h"
+#include "Console.h"
+#include "KeyNames.h"
+#include "Output.h"
+#include "Runner.h"
 #include "Session.h"
-#include "lint/LintCommand.h"
-#include "web/ServeCommand.h"
+#include "Standalone.h"
 
 namespace {
 
-struct Step {
-    const Command* command;
-    std::vector<std::string> args;
-    int channel;
-};
+// Files by which a folder is recognised as a device tree.
+const char* const kTreeMarkers[] = {"/hd1/moduleConfig/moduleConfig.xml", "/mnt/mtd/code/factory_setting/machineinfo.ini"};
 
-struct Options {
-    std::string root;
-    int channel = 1;
-    bool start = true;
-    bool trace = false;
-    std::vector<std::string> words;
-};
-
-// Commands that take the whole run instead of being steps over the
-// started controllers.
-struct Standalone {
-    const char* name;
-    const char* usage;
-    const char* help;
-    int (*run)(const std::vector<std::string>& args);
-};
-
-const Standalone kStandalone[] = {
-    {"serve", "serve [--port N] [--listen ADDR]", "the imaging page of every channel, live (default 127.0.0.1:8080)",
-     runServe},
-    {"preview", "preview --out FILE", "the imaging page as one static HTML file", runPreview},
-    {"lint", "lint [STYLE] [DIVERSITY]", "check a style pair (default: the tree's); FILE:LINE:COLUMN: message",
-     [](const std::vector<std::string>& args) { return runLint(args, stdout, stderr); }},
-};
-
-const Standalone* findStandalone(const std::vector<std::string>& words)
+// A failed assertion of the library aborts (when the tree asks for it):
+// its own exit code, so scripts can tell it from a failed command.
+void onAbort(int)
 {
-    for (const Standalone& tool : kStandalone) {
-        if (!words.empty() && words[0] == tool.name) return &tool;
-    }
-    return nullptr;
+    static const char message[] = "sensorctl: the library's assertion failed, stopped\n";
+    (void)!write(STDERR_FILENO, message, sizeof message - 1);
+    _exit(kExitAssertion);
 }
 
-void printHelp()
+bool isDeviceTree(const std::string& root)
 {
-    std::printf(
-        "usage: sensorctl [--root DIR] [--channel N] [--no-init] [--trace] [-f SCRIPT] COMMAND [ARGS] [COMMAND ...]\n"
-        "\n"
-        "Starts a controller for every channel of the device tree (init from its module\n"
-        "configuration and machine information), runs the commands in order, then stops\n"
-        "them. The ISP is the simulated one, loaded from /mnt/mtd/isp_profile.ini.\n"
-        "\n"
-        "options:\n"
-        "  --root DIR     device tree to run on (default: $SENSOR_ROOTFS, else /)\n"
-        "  --channel N    channel of the commands that follow (default 1)\n"
-        "  --no-init      construct the controllers without starting them\n"
-        "  --trace        print every ISP call as it happens, start-up included\n"
-        "  -f SCRIPT      read commands from a file, one a line ('#' starts a comment)\n"
-        "  --help         this text\n"
-        "\n"
-        "commands (ISP calls caused by the starred ones are printed as 'isp' lines):\n");
-    for (const Command& command : commandTable()) {
-        std::printf("  %-30s %s%s\n", command.usage, command.printsTraffic ? "* " : "  ", command.help);
+    for (const char* marker : kTreeMarkers) {
+        struct stat info {};
+        if (stat((root + marker).c_str(), &info) == 0 && S_ISREG(info.st_mode)) return true;
     }
-    std::printf("\ncommands that run alone:\n");
-    for (const Standalone& tool : kStandalone) std::printf("  %-30s   %s\n", tool.usage, tool.help);
+    return false;
 }
 
-// Splits a script line into words; double quotes group words.
-std::vector<std::string> splitWords(const std::string& line)
+// Device paths resolve under the tree; refuses anything that is not one.
+bool chooseRoot(const Options& options, std::string& error)
 {
-    std::vector<std::string> words;
-    std::string word;
-    bool quoted = false, inWord = false;
-    for (char c : line) {
-        if (c == '"') {
-            quoted = !quoted;
-            inWord = true;
-        } else if (!quoted && (c == ' ' || c == '\t')) {
-            if (inWord) words.push_back(word);
-            word.clear();
-            inWord = false;
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (inWord) words.push_back(word);
-    return words;
-}
-
-bool readScript(const std::string& path, std::vector<std::string>& words, std::string& error)
-{
-    std::ifstream in(path);
-    if (!in) {
-        error = "cannot read script " + path;
+    if (!options.rootGiven) {
+        error = "no device tree: give --root DIR (or SENSOR_ROOTFS); \"--root /\" runs on this PC's own root";
         return false;
     }
-    std::string line;
-    while (std::getline(in, line)) {
-        const size_t hash = line.find('#');
-        if (hash != std::string::npos) line.erase(hash);
-        for (const std::string& word : splitWords(line)) words.push_back(word);
+    char resolved[4096];
+    struct stat info {};
+    if (realpath(options.root.c_str(), resolved) == nullptr || stat(resolved, &info) != 0 || !S_ISDIR(info.st_mode)) {
+        error = "no such folder: " + options.root;
+        return false;
     }
-    return true;
-}
-
-bool parseArguments(int argc, char** argv, Options& options, std::string& error)
-{
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--root" && hasValue) {
-            options.root = argv[++i];
-        } else if (arg == "--no-init") {
-            options.start = false;
-        } else if (arg == "--trace") {
-            options.trace = true;
-        } else if (arg == "-f" && hasValue) {
-            if (!readScript(argv[++i], options.words, error)) return false;
-        } else if (arg == "--root" || arg == "-f") {
-            error = arg + " needs a value";
-            return false;
-        } else {
-            options.words.push_back(arg);
-        }
+    const std::string root = std::string(resolved) == "/" ? "" : resolved;
+    if (!isDeviceTree(root)) {
+        error = options.root + " is no device tree (it has neither " + kTreeMarkers[0] + " nor " + kTreeMarkers[1] + ")";
+        return false;
     }
+    setenv("SENSOR_ROOTFS", resolved, 1);
     return true;
-}
-
-// Groups the words into commands with their arguments; "--channel N" between
-// commands changes the channel of the commands after it.
-bool planSteps(const Options& options, std::vector<Step>& steps, std::string& error)
-{
-    int channel = options.channel;
-    for (size_t i = 0; i < options.words.size();) {
-        const std::string& word = options.words[i];
-        if (word == "--channel") {
-            if (i + 1 >= options.words.size() || std::atoi(options.words[i + 1].c_str()) < 1) {
-                error = "--channel needs a channel number from 1";
-                return false;
-            }
-            channel = std::atoi(options.words[i + 1].c_str());
-            i += 2;
-            continue;
-        }
-        const Command* command = findCommand(word);
-        if (command == nullptr) {
-            error = "unknown command \"" + word + "\" (see --help)";
-            return false;
-        }
-        Step step{command, {}, channel};
-        for (++i; i < options.words.size() && findCommand(options.words[i]) == nullptr &&
-                  options.words[i] != "--channel";
-             ++i) {
-            step.args.push_back(options.words[i]);
-        }
-        const int count = static_cast<int>(step.args.size());
-        if (count < command->minArgs || (command->maxArgs >= 0 && count > command->maxArgs)) {
-            error = std::string("usage: ") + command->usage;
-            return false;
-        }
-        steps.push_back(step);
-    }
-    return true;
-}
-
-int failWith(const std::string& message)
-{
-    std::fprintf(stderr, "sensorctl: %s\n", message.c_str());
-    return 1;
 }
 
 } // namespace
@@ -189,54 +68,55 @@ int failWith(const std::string& message)
 int main(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
-            printHelp();
-            return 0;
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            printHelp(standaloneTable());
+            return kExitOk;
+        }
+        if (arg == "--man") {
+            printManPage(standaloneTable());
+            return kExitOk;
+        }
+        // Word lists for shell completion.
+        if (arg == "--list-commands" || arg == "--list-keys" || arg == "--list-options") {
+            if (arg == "--list-keys") {
+                for (const std::string& name : keyConstantNames()) std::printf("%s\n", name.c_str());
+            } else if (arg == "--list-options") {
+                printOptionNames();
+            } else {
+                for (const Command& command : commandTable()) std::printf("%s\n", command.name);
+                for (const Standalone& command : standaloneTable()) std::printf("%s\n", command.name);
+            }
+            return kExitOk;
         }
     }
     Options options;
     std::string error;
     std::vector<Step> steps;
-    if (!parseArguments(argc, argv, options, error)) return failWith(error);
-    const Standalone* standalone = findStandalone(options.words);
-    if (standalone == nullptr && !planSteps(options, steps, error)) return failWith(error);
-    if (!options.root.empty()) {
-        char resolved[4096];
-        if (realpath(options.root.c_str(), resolved) == nullptr) return failWith("no such folder: " + options.root);
-        setenv("SENSOR_ROOTFS", resolved, 1);
-    }
-    if (standalone != nullptr) {
-        return standalone->run(std::vector<std::string>(options.words.begin() + 1, options.words.end()));
+    int channel = 1;
+    if (!parseArguments(argc, argv, options, error)) return failWith(kExitUsage, error);
+    std::vector<std::string> words;
+    for (const Word& word : options.words) words.push_back(word.text);
+    const Standalone* standalone = findStandalone(words);
+    if (standalone == nullptr && !planSteps(options.words, channel, steps, error)) return failWith(kExitUsage, error);
+    const bool needsTree = standalone == nullptr || standalone->needsTree || options.rootGiven;
+    if (needsTree && !chooseRoot(options, error)) return failWith(kExitUsage, error);
+    std::signal(SIGABRT, onAbort);
+    if (standalone != nullptr && standalone->ownsConsole) {
+        return standalone->run(std::vector<std::string>(words.begin() + 1, words.end()));
     }
 
-    // Results keep standard output; everything the library prints on its
-    // console goes to standard error from here on.
-    std::fflush(stdout);
-    const int resultFd = dup(STDOUT_FILENO);
-    std::FILE* resultStream = resultFd >= 0 ? fdopen(resultFd, "w") : nullptr;
-    if (resultStream == nullptr) return failWith("cannot keep standard output for results");
-    dup2(STDERR_FILENO, STDOUT_FILENO);
+    // Results keep standard output; the library's console goes elsewhere.
+    LibraryConsole console;
+    std::FILE* const resultStream = console.route(options.quiet, options.logPath, error);
+    if (resultStream == nullptr) return failWith(kExitRuntime, error);
     setResults(resultStream);
+    if (standalone != nullptr) return standalone->run(std::vector<std::string>(words.begin() + 1, words.end()));
 
     Session session;
     session.setEchoCalls(options.trace);
-    if (!session.open(options.start, error)) return failWith(error);
+    if (!session.open(options.start, options.startTime, error)) return failWith(kExitRuntime, error);
     session.takeCalls();
-
-    for (const Step& step : steps) {
-        if (!session.hasChannel(step.channel)) {
-            return failWith("the device tree has no channel " + std::to_string(step.channel));
-        }
-        CommandContext context{session, step.channel, step.command->name, ""};
-        const bool ok = step.command->handler(context, step.args);
-        const std::vector<isp_sim::IspCall> calls = session.takeCalls();
-        if (step.command->printsTraffic && !options.trace) {
-            for (const isp_sim::IspCall& call : calls) {
-                std::fprintf(resultStream, "isp\t%s\n", isp_sim::formatCall(call).c_str());
-            }
-        }
-        std::fflush(resultStream);
-        if (!ok) return failWith(std::string(step.command->name) + ": " + context.error);
-    }
-    return 0;
+    setJsonOutput(options.json);
+    return runSteps(session, steps, options.policy);
 }

@@ -74,7 +74,7 @@ void addDetailFieldNames(const std::string& detail, std::set<std::string>& names
 bool treePairs(std::vector<std::pair<std::string, std::string>>& pairs, std::string& error)
 {
     Session session;
-    if (!session.open(false, error)) return false;
+    if (!session.open(false, SimulatedStart{}, error)) return false;
     MachineInfo machine;
     SystemInfoParser::parseMachineInfo(kMachineInfoFile, machine);
     for (int channel = 1; channel <= session.channelCount(); ++channel) {
@@ -96,7 +96,7 @@ LintRules rulesOfTree()
     rules.detailFields.insert(std::begin(kModuleDetailFields), std::end(kModuleDetailFields));
     Session session;
     std::string error;
-    if (session.open(false, error)) {
+    if (session.open(false, SimulatedStart{}, error)) {
         for (int channel = 1; channel <= session.channelCount(); ++channel) {
             addDetailFieldNames(session.moduleConfig(channel).getDetail(), rules.detailFields);
         }

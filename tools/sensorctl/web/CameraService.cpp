@@ -26,7 +26,7 @@ bool CameraService::open(std::string& error)
 {
     // Start-up waits its sensor pass on the real clock; from then on the
     // threads only move when the page runs the clock.
-    if (!m_session.open(true, error)) return false;
+    if (!m_session.open(true, SimulatedStart{}, error)) return false;
     m_session.takeCalls();
     technic_sim::resetSimulatedClock();
     technic_sim::useSimulatedClock(true);

@@ -1,0 +1,28 @@
+#include "Standalone.h"
+
+#include <cstdio>
+
+#include "Commands.h"
+#include "lint/LintCommand.h"
+#include "web/ServeCommand.h"
+
+const std::vector<Standalone>& standaloneTable()
+{
+    static const std::vector<Standalone> table = {
+        {"serve", "serve [--port N] [--listen ADDR]", "the imaging page of every channel, live (default 127.0.0.1:8080)",
+         true, true, runServe},
+        {"preview", "preview --out FILE", "the imaging page as one static HTML file", true, true, runPreview},
+        {"lint", "lint [STYLE] [DIVERSITY]", "check a style pair (default: the tree's); FILE:LINE:COLUMN: message",
+         false, false, [](const std::vector<std::string>& args) { return runLint(args, results(), stderr); }},
+    };
+    return table;
+}
+
+const Standalone* findStandalone(const std::vector<std::string>& words)
+{
+    if (words.empty()) return nullptr;
+    for (const Standalone& command : standaloneTable()) {
+        if (words[0] == command.name) return &command;
+    }
+    return nullptr;
+}
