@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ISensorController.h"
+#include "KeyFacts.h"
 #include "SensorKeys.h"
 #include "SensorReport.h"
 #include "StringHandler.h"
@@ -15,29 +16,11 @@ static const char* const kReportModule = "ISensorController";
 
 namespace {
 
-// Infrared keys a scheme may lack; they read as -1 instead of asking the ISP.
-const u32 kUncachedIrKeys[] = {
-    KEY_IR_SWITCH, KEY_IR_MODE, KEY_IR_MANUAL_STRG_NEAR, KEY_IR_MANUAL_STRG_MEDIUM, KEY_IR_MANUAL_STRG_FAR,
-};
-
-// Exposure and focus commands whose range is handed out.
-const int kRangedCommands[] = {
-    KEY_MAX_SHUTTER, KEY_FIX_SHUTTER, KEY_MIN_SHUTTER, KEY_MIN_SHUTTER_NIGHT, KEY_MAX_SHUTTER_NIGHT,
-    KEY_IRIS_POSITION, KEY_AUTO_FOCUS_NEAR_LIMIT,
-};
+using sensor::listed;
 
 // The sensor check's second argument that asks for a result.
 constexpr int kSensorCheckQuery = 2;
 constexpr size_t kSensorCheckArgs = 3;
-
-template <class T, size_t N>
-bool listed(const T (&values)[N], T value)
-{
-    for (T entry : values) {
-        if (entry == value) return true;
-    }
-    return false;
-}
 
 // Entries the ISP reported, bounded by what the record can hold.
 int boundedCount(int32_t reported, int capacity)
@@ -59,7 +42,7 @@ bool ISensorController::getParameter(int p_nKey, int& p_nVal)
         p_nVal = static_cast<int>(nCached);
         return true;
     }
-    if (listed(kUncachedIrKeys, nKey)) {
+    if (listed(sensor::kNotCachedKeys, nKey)) {
         p_nVal = -1;
         return true;
     }
@@ -232,7 +215,7 @@ bool ISensorController::getSensorParamRange(int p_nCmd, int& p_nDefault, std::st
     bool bQualifies = false;
     const int nCmdCount = boundedCount(dnaCmdList.cmd_cnt, IA_DYNAMIC_CMDS_MAX);
     for (int i = 0; i < nCmdCount && !bQualifies; ++i) {
-        bQualifies = dnaCmdList.cmd_list[i] == p_nCmd && listed(kRangedCommands, p_nCmd);
+        bQualifies = dnaCmdList.cmd_list[i] == p_nCmd && p_nCmd >= 0 && listed(sensor::kRangedKeys, static_cast<u32>(p_nCmd));
     }
     if (!bQualifies) return false;
 

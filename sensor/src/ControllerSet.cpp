@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ISensorController.h"
+#include "KeyFacts.h"
 #include "SensorKeyVal.h"
 #include "SensorKeys.h"
 #include "SensorReport.h"
@@ -13,46 +14,12 @@ static const char* const kReportModule = "ISensorController";
 
 namespace {
 
-// Kept in the sets but never sent anywhere.
-const u32 kStoredOnlyKeys[] = {
-    KEY_EMPTY1, KEY_EMPTY2, KEY_EMPTY3, KEY_SCHEME_START_HOUR, KEY_SCHEME_START_MIN, KEY_SCHEME_END_HOUR,
-    KEY_SCHEME_END_MIN,
-};
+using sensor::kDayNightKeys;
+using sensor::kStoredOnlyKeys;
+using sensor::listed;
+using sensor::TwinKeys;
+using sensor::twinPair;
 
-// Day/night keys that belong to scheme 0 while schemes follow day and night.
-const u32 kDayNightKeys[] = {
-    KEY_DN_MODE, KEY_DTN_THR, KEY_NTD_THR, KEY_DTN_H, KEY_DTN_M, KEY_NTD_H, KEY_NTD_M,
-};
-
-// On the thermal channel these keys bypass the table. A null handler means
-// the video module alone is told.
-struct ThermalRoute {
-    u32 key;
-    KeyHandler handler;
-};
-const ThermalRoute kThermalRoutes[] = {
-    {KEY_MIRROR, &ISensorController::doMirror},
-    {KEY_ANTI_SHAKE_SWITCH, &ISensorController::doDIS},
-    {KEY_NONE_COLOR_MODE, nullptr},
-    {KEY_TEMPERATURE_STRIP_SWITCH, nullptr},
-};
-
-// Illuminator keys and their intelligent-mode twins: with light type 2 the
-// twin is the one the user sets, otherwise the base key.
-struct TwinKeys {
-    u32 base;
-    u32 twin;
-};
-const TwinKeys kTwinKeys[] = {
-    {KEY_IR_MODE, KEY_IR_MODE_INTELL},
-    {KEY_WHITE_MODE, KEY_WHITE_MODE_INTELL},
-    {KEY_IR_MANUAL_STRG_NEAR, KEY_IR_MANUAL_STRG_NEAR_INTELL},
-    {KEY_IR_MANUAL_STRG_MEDIUM, KEY_IR_MANUAL_STRG_MEDIUM_INTELL},
-    {KEY_IR_MANUAL_STRG_FAR, KEY_IR_MANUAL_STRG_FAR_INTELL},
-    {KEY_WHITE_MANUAL_STRG, KEY_WHITE_MANUAL_STRG_INTELL},
-    {KEY_WHITE_MANUAL_STRG_MEDIUM, KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL},
-    {KEY_WHITE_MANUAL_STRG_FAR, KEY_WHITE_MANUAL_STRG_FAR_INTELL},
-};
 constexpr u32 kIntelligentLightType = 2;
 
 // Near and far infrared together may not exceed this share of the power.
@@ -62,29 +29,12 @@ constexpr u32 kIrPowerLimit = 100;
 constexpr u32 kSchemeModeTime = 1;
 constexpr u32 kSchemeModeDayNight = 2;
 
-template <size_t N>
-bool listed(const u32 (&keys)[N], u32 key)
+// On the thermal channel these keys bypass the table: their own handler
+// runs, or the video module alone is told; nullptr for the other keys.
+const sensor::KeyFact* thermalRoute(u32 key)
 {
-    for (u32 entry : keys) {
-        if (entry == key) return true;
-    }
-    return false;
-}
-
-const ThermalRoute* thermalRoute(u32 key)
-{
-    for (const ThermalRoute& route : kThermalRoutes) {
-        if (route.key == key) return &route;
-    }
-    return nullptr;
-}
-
-const TwinKeys* twinPair(u32 key)
-{
-    for (const TwinKeys& pair : kTwinKeys) {
-        if (pair.base == key || pair.twin == key) return &pair;
-    }
-    return nullptr;
+    if (!listed(sensor::kThermalRoutedKeys, key)) return nullptr;
+    return sensor::findKeyFact(key);
 }
 
 } // namespace
@@ -115,9 +65,9 @@ int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nCount, bool p_bSt
             for (u32 s = 1; s < nSchemeSum; ++s) setKeyValToCache(s, KEY_SCHEME_MODE, nMode, true);
             return true;
         }
-        const ThermalRoute* pRoute = m_bThermalChannel != 0 ? thermalRoute(nKey) : nullptr;
+        const sensor::KeyFact* pRoute = m_bThermalChannel != 0 ? thermalRoute(nKey) : nullptr;
         if (pRoute == nullptr) return false;
-        if (pRoute->handler != nullptr) {
+        if ((pRoute->facts & sensor::fact::THERMAL_OWN) != 0) {
             (this->*(pRoute->handler))(nKey, IA_CMD_OPT_SET, &stRecord.value);
         } else {
             notifyToVideo(static_cast<int>(nKey), static_cast<int>(stRecord.value));

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "ISensorController.h"
+#include "KeyFacts.h"
 #include "SensorFile.h"
 #include "SensorReport.h"
 #include "SensorXml.h"
@@ -16,19 +17,9 @@ static const char* const kReportModule = "SensorFile";
 
 namespace {
 
-// Shutter and focus commands whose style value wins when the ISP allows it.
-const int kStyleValueCmds[] = {49, 50, 51, 55, 56, 1537};
-const int kMaxShutterCmd = 49;
+const int kMaxShutterCmd = KEY_MAX_SHUTTER;
 // A style value of 100 leaves the ISP default as it is.
 const int kKeepIspDefault = 100;
-// From 200 on, the maximum shutter lists the item's own options and the
-// value is the style value less 200.
-const int kCustomisedShutterBase = 200;
-
-const int kEmpty1Item = 10;
-const int kEmpty2Item = 11;
-const int kWdrItems[] = {2368, 2369};
-const int kLdcItems[] = {2048, 2064};
 
 int clampCount(int32_t count, int capacity)
 {
@@ -65,7 +56,7 @@ bool isAllowed(int value, const ia_dynamic_params_attr_st& range)
 
 bool takesStyleValue(int cmd)
 {
-    return std::find(std::begin(kStyleValueCmds), std::end(kStyleValueCmds), cmd) != std::end(kStyleValueCmds);
+    return cmd >= 0 && sensor::listed(sensor::kStyleValueKeys, static_cast<u32>(cmd));
 }
 
 // The style's own value of a shutter or focus item becomes the default when
@@ -86,9 +77,9 @@ void applyStyleValue(TiXmlElement* root, int index, int cmd, ia_dynamic_params_a
         }
     }
     std::fflush(stdout);
-    if (nVal >= kCustomisedShutterBase && cmd == kMaxShutterCmd) {
+    if (nVal >= sensor::kCustomShutterList && cmd == kMaxShutterCmd) {
         doCustomizeStyle(root, kMaxShutterCmd, &range);
-        range.default_val = nVal - kCustomisedShutterBase;
+        range.default_val = nVal - sensor::kCustomShutterList;
     }
 }
 
@@ -101,14 +92,14 @@ void removeItem(TiXmlElement* root, int id)
 
 void removeHiddenItems(TiXmlElement* root, bool showWdr, bool showLdc)
 {
-    removeItem(root, kEmpty1Item);
+    removeItem(root, KEY_EMPTY1);
     if (!showWdr) {
-        for (int id : kWdrItems) removeItem(root, id);
+        for (u32 id : sensor::kWdrItemKeys) removeItem(root, static_cast<int>(id));
     }
     if (!showLdc) {
-        for (int id : kLdcItems) removeItem(root, id);
+        for (u32 id : sensor::kLdcItemKeys) removeItem(root, static_cast<int>(id));
     }
-    if (getshowBeawayFalg()) removeItem(root, kEmpty2Item);
+    if (getshowBeawayFalg()) removeItem(root, KEY_EMPTY2);
 }
 
 } // namespace
@@ -249,7 +240,7 @@ int ModifyNodebyCmdId(TiXmlElement* pRootNode, int p_nId)
         return forEachChild(pRootNode, [&](TiXmlElement* child) { return ModifyNodebyCmdId(child, p_nId); });
     }
     // High-light and back-light compensation exclude each other.
-    if (p_nId == 112) pRootNode->SetAttribute("enable_list", "128");
-    if (p_nId == 128) pRootNode->SetAttribute("enable_list", "112");
+    if (p_nId == KEY_HLC_SWITCH) pRootNode->SetAttribute("enable_list", static_cast<int>(KEY_BLC_SWITCH));
+    if (p_nId == KEY_BLC_SWITCH) pRootNode->SetAttribute("enable_list", static_cast<int>(KEY_HLC_SWITCH));
     return 0;
 }
