@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "DynamicCommands.h"
 #include "ISensorController.h"
 #include "KeyFacts.h"
 #include "SensorKeys.h"
@@ -21,13 +22,6 @@ using sensor::listed;
 // The sensor check's second argument that asks for a result.
 constexpr int kSensorCheckQuery = 2;
 constexpr size_t kSensorCheckArgs = 3;
-
-// Entries the ISP reported, bounded by what the record can hold.
-int boundedCount(int32_t reported, int capacity)
-{
-    if (reported < 0) return 0;
-    return reported > capacity ? capacity : reported;
-}
 
 } // namespace
 
@@ -204,18 +198,17 @@ bool ISensorController::getSensorParamRange(int p_nCmd, int& p_nDefault, std::st
 {
     char szNumber[64] = {0};
     ia_dynamic_params_attr_st stDynamicParam{};
-    ia_dynamic_cmd_list_st dnaCmdList{};
-    const int nListRet = ia_ioctrl_v2(m_nCameraID - 1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &dnaCmdList);
-    SNS_CHECK_TEXT(SNS_SUCCESS == nListRet,
+    sensor::DynamicCommands query = sensor::queryDynamicCommands(m_nCameraID - 1);
+    SNS_CHECK_TEXT(SNS_SUCCESS == query.result,
                    "SNS_SUCCESS == ia_ioctrl_v2(m_nCameraID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
                    "(void*)(&dnaCmdList))",
                    "");
-    if (nListRet != SNS_SUCCESS) dnaCmdList = ia_dynamic_cmd_list_st{};
+    // A failed query offers nothing, whatever it left in the record.
+    const int nCmdCount = query.result == SNS_SUCCESS ? query.count : 0;
 
     bool bQualifies = false;
-    const int nCmdCount = boundedCount(dnaCmdList.cmd_cnt, IA_DYNAMIC_CMDS_MAX);
     for (int i = 0; i < nCmdCount && !bQualifies; ++i) {
-        bQualifies = dnaCmdList.cmd_list[i] == p_nCmd && p_nCmd >= 0 && listed(sensor::kRangedKeys, static_cast<u32>(p_nCmd));
+        bQualifies = query.list.cmd_list[i] == p_nCmd && p_nCmd >= 0 && listed(sensor::kRangedKeys, static_cast<u32>(p_nCmd));
     }
     if (!bQualifies) return false;
 
@@ -226,7 +219,7 @@ bool ISensorController::getSensorParamRange(int p_nCmd, int& p_nDefault, std::st
     if (stDynamicParam.kind != 0) return true;
 
     p_nDefault = stDynamicParam.default_val;
-    const int nItems = boundedCount(stDynamicParam.items_cnt, IA_DYNAMIC_ITEMS_MAX);
+    const int nItems = sensor::readableCount(stDynamicParam.items_cnt, IA_DYNAMIC_ITEMS_MAX);
     for (int i = 0; i < nItems; ++i) {
         std::snprintf(szNumber, sizeof(szNumber), "%d", static_cast<int>(stDynamicParam.item[i]));
         p_strRange += szNumber;

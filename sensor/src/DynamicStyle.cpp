@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <vector>
 
+#include "DynamicCommands.h"
 #include "ISensorController.h"
 #include "KeyFacts.h"
 #include "SensorFile.h"
@@ -21,10 +23,7 @@ const int kMaxShutterCmd = KEY_MAX_SHUTTER;
 // A style value of 100 leaves the ISP default as it is.
 const int kKeepIspDefault = 100;
 
-int clampCount(int32_t count, int capacity)
-{
-    return std::clamp<int32_t>(count, 0, capacity);
-}
+using sensor::readableCount;
 
 bool isItem(const TiXmlElement* element, int id)
 {
@@ -32,25 +31,30 @@ bool isItem(const TiXmlElement* element, int id)
     return text != nullptr && std::atoi(text) == id;
 }
 
-// Runs fn on each child element in order; the first non-zero result stops
-// the walk and is returned. The next sibling is taken before fn runs, so fn
-// may remove the child.
-template <class Fn>
-int forEachChild(TiXmlElement* parent, Fn fn)
+// The elements whose "id" is the given one, in document order; the walk does
+// not go into a found item. The item functions below change only the inside
+// of an item, so the list stays valid while they work through it.
+void collectItems(TiXmlElement* element, int id, std::vector<TiXmlElement*>& found)
 {
-    TiXmlElement* child = parent->FirstChildElement();
-    while (child != nullptr) {
-        TiXmlElement* next = child->NextSiblingElement();
-        const int result = fn(child);
-        if (result != 0) return result;
-        child = next;
+    if (isItem(element, id)) {
+        found.push_back(element);
+        return;
     }
-    return 0;
+    for (TiXmlElement* child = element->FirstChildElement(); child != nullptr; child = child->NextSiblingElement()) {
+        collectItems(child, id, found);
+    }
+}
+
+std::vector<TiXmlElement*> itemsWithId(TiXmlElement* root, int id)
+{
+    std::vector<TiXmlElement*> found;
+    if (root != nullptr) collectItems(root, id, found);
+    return found;
 }
 
 bool isAllowed(int value, const ia_dynamic_params_attr_st& range)
 {
-    const int count = clampCount(range.items_cnt, IA_DYNAMIC_ITEMS_MAX);
+    const int count = readableCount(range.items_cnt, IA_DYNAMIC_ITEMS_MAX);
     return std::find(range.item, range.item + count, value) != range.item + count;
 }
 
@@ -67,7 +71,7 @@ void applyStyleValue(TiXmlElement* root, int index, int cmd, ia_dynamic_params_a
     getDnaValbyCmdId(root, cmd, nVal);
     if (nVal == kKeepIspDefault) return;
 
-    const int count = clampCount(range.items_cnt, IA_DYNAMIC_ITEMS_MAX);
+    const int count = readableCount(range.items_cnt, IA_DYNAMIC_ITEMS_MAX);
     std::printf("dnaCmdList.cmd_list[%d] = dnaParamList.items_cnt(%d)\n", index, count);
     for (int i = 0; i < count; ++i) {
         std::printf(" dnaParamList.item[%d] = %d nVal = %d \n", i, range.item[i], nVal);
@@ -107,10 +111,9 @@ void removeHiddenItems(TiXmlElement* root, bool showWdr, bool showLdc)
 int getDnaStyle(int p_channelID, const char* szStyle, std::string& p_strDnaStyle, bool p_bShowWDRFalg,
                 bool p_bShowLDCFlag)
 {
-    ia_dynamic_cmd_list_st dnaCmdList;
-    std::memset(&dnaCmdList, 0, sizeof dnaCmdList);
-    SNS_CHECK_TEXT(SNS_SUCCESS == ia_ioctrl_v2(p_channelID - 1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET,
-                                               (void*)(&dnaCmdList)),
+    const sensor::DynamicCommands query = sensor::queryDynamicCommands(p_channelID - 1);
+    const ia_dynamic_cmd_list_st& dnaCmdList = query.list;
+    SNS_CHECK_TEXT(SNS_SUCCESS == query.result,
                    "SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
                    "(void*)(&dnaCmdList))",
                    "");
@@ -122,7 +125,7 @@ int getDnaStyle(int p_channelID, const char* szStyle, std::string& p_strDnaStyle
     if (!parsed) objStyleXmlDoc.Clear();
     TiXmlElement* root = objStyleXmlDoc.RootElement();
 
-    const int cmdCount = clampCount(dnaCmdList.cmd_cnt, IA_DYNAMIC_CMDS_MAX);
+    const int cmdCount = query.count;
     SNS_DBG("dnaCmdList.cmd_cnt(%d)\n", cmdCount);
 
     // One record for all commands: a failed query leaves the previous
@@ -158,69 +161,57 @@ int doDnaStyle(TiXmlElement* pRootNode, int p_nCmd, const ia_dynamic_params_attr
 {
     if (pRootNode == nullptr) return 0;
     if (p_pDnaParam == nullptr) return -1;
-    if (!isItem(pRootNode, p_nCmd)) {
-        return forEachChild(pRootNode,
-                            [&](TiXmlElement* child) { return doDnaStyle(child, p_nCmd, p_pDnaParam); });
-    }
-
-    SNS_DBG("_________________cmd(%d) default(%d)__________________\n", p_nCmd, p_pDnaParam->default_val);
-    pRootNode->SetAttribute("value", p_pDnaParam->default_val);
-    TiXmlElement* option = pRootNode->FirstChildElement();
-    while (option != nullptr) {
-        TiXmlElement* next = option->NextSiblingElement();
-        const char* index = option->Attribute("index");
-        if (index == nullptr) return -1;
-        if (!isAllowed(std::atoi(index), *p_pDnaParam)) {
-            SNS_DBG("_________________delete comboitem(%s)__________________\n", index);
-            pRootNode->RemoveChild(option);
+    for (TiXmlElement* item : itemsWithId(pRootNode, p_nCmd)) {
+        SNS_DBG("_________________cmd(%d) default(%d)__________________\n", p_nCmd, p_pDnaParam->default_val);
+        item->SetAttribute("value", p_pDnaParam->default_val);
+        TiXmlElement* option = item->FirstChildElement();
+        while (option != nullptr) {
+            TiXmlElement* next = option->NextSiblingElement();
+            const char* index = option->Attribute("index");
+            if (index == nullptr) return -1;
+            if (!isAllowed(std::atoi(index), *p_pDnaParam)) {
+                SNS_DBG("_________________delete comboitem(%s)__________________\n", index);
+                item->RemoveChild(option);
+            }
+            option = next;
         }
-        option = next;
     }
     return 0;
 }
 
 int doCustomizeStyle(TiXmlElement* pRootNode, int p_nCmd, ia_dynamic_params_attr_st* p_pDnaParam)
 {
-    if (pRootNode == nullptr || p_pDnaParam == nullptr) return 0;
-    if (!isItem(pRootNode, p_nCmd)) {
-        return forEachChild(pRootNode,
-                            [&](TiXmlElement* child) { return doCustomizeStyle(child, p_nCmd, p_pDnaParam); });
-    }
-
-    int count = 0;
-    for (TiXmlElement* option = pRootNode->FirstChildElement(); option != nullptr && count < IA_DYNAMIC_ITEMS_MAX;
-         option = option->NextSiblingElement()) {
-        const char* index = option->Attribute("index");
-        if (index != nullptr) p_pDnaParam->item[count++] = std::atoi(index);
-    }
-    p_pDnaParam->items_cnt = count;
-    if (count == 0) {
-        p_pDnaParam->max = 0;
-    } else {
-        p_pDnaParam->max = p_pDnaParam->item[count - 1];
-        p_pDnaParam->min = p_pDnaParam->item[0];
+    if (p_pDnaParam == nullptr) return 0;
+    for (TiXmlElement* item : itemsWithId(pRootNode, p_nCmd)) {
+        int count = 0;
+        for (TiXmlElement* option = item->FirstChildElement(); option != nullptr && count < IA_DYNAMIC_ITEMS_MAX;
+             option = option->NextSiblingElement()) {
+            const char* index = option->Attribute("index");
+            if (index != nullptr) p_pDnaParam->item[count++] = std::atoi(index);
+        }
+        p_pDnaParam->items_cnt = count;
+        if (count == 0) {
+            p_pDnaParam->max = 0;
+        } else {
+            p_pDnaParam->max = p_pDnaParam->item[count - 1];
+            p_pDnaParam->min = p_pDnaParam->item[0];
+        }
     }
     return 0;
 }
 
 int getDnaValbyCmdId(TiXmlElement* pRootNode, int p_nId, int& p_nValue)
 {
-    if (pRootNode == nullptr) return 0;
-    if (!isItem(pRootNode, p_nId)) {
-        return forEachChild(pRootNode, [&](TiXmlElement* child) { return getDnaValbyCmdId(child, p_nId, p_nValue); });
+    for (TiXmlElement* item : itemsWithId(pRootNode, p_nId)) {
+        const char* value = item->Attribute("value");
+        if (value != nullptr) p_nValue = std::atoi(value);
     }
-    const char* value = pRootNode->Attribute("value");
-    if (value != nullptr) p_nValue = std::atoi(value);
     return 0;
 }
 
 int getNodebyCmdId(TiXmlElement* pRootNode, int p_nId, TiXmlElement*& p_pNode)
 {
-    if (pRootNode == nullptr) return 0;
-    if (!isItem(pRootNode, p_nId)) {
-        return forEachChild(pRootNode, [&](TiXmlElement* child) { return getNodebyCmdId(child, p_nId, p_pNode); });
-    }
-    p_pNode = pRootNode;
+    for (TiXmlElement* item : itemsWithId(pRootNode, p_nId)) p_pNode = item;
     return 0;
 }
 
@@ -235,12 +226,10 @@ int DeleteNode(TiXmlElement* pRootNode, TiXmlElement* pNode)
 
 int ModifyNodebyCmdId(TiXmlElement* pRootNode, int p_nId)
 {
-    if (pRootNode == nullptr) return 0;
-    if (!isItem(pRootNode, p_nId)) {
-        return forEachChild(pRootNode, [&](TiXmlElement* child) { return ModifyNodebyCmdId(child, p_nId); });
-    }
     // High-light and back-light compensation exclude each other.
-    if (p_nId == KEY_HLC_SWITCH) pRootNode->SetAttribute("enable_list", static_cast<int>(KEY_BLC_SWITCH));
-    if (p_nId == KEY_BLC_SWITCH) pRootNode->SetAttribute("enable_list", static_cast<int>(KEY_HLC_SWITCH));
+    for (TiXmlElement* item : itemsWithId(pRootNode, p_nId)) {
+        if (p_nId == KEY_HLC_SWITCH) item->SetAttribute("enable_list", static_cast<int>(KEY_BLC_SWITCH));
+        if (p_nId == KEY_BLC_SWITCH) item->SetAttribute("enable_list", static_cast<int>(KEY_HLC_SWITCH));
+    }
     return 0;
 }
