@@ -205,6 +205,17 @@ public:
     static std::atomic<int> m_nPassKeycmd;
     static std::atomic<int> m_nChanneldDosomething;
 
+private:
+    // Steps of the set path, each on one record's context (ControllerSet.cpp).
+    struct SetRecord;
+    struct IrPartner;
+    bool setRoutedAside(KeyVal& p_stRecord);
+    void setDayNightInSchemeZero(SetRecord& p_stRec);
+    IrPartner readIrPartner(const SetRecord& p_stRec);
+    bool setTwinOfLightType(SetRecord& p_stRec);
+    bool findSetRow(SetRecord& p_stRec);
+    int applySetRow(SetRecord& p_stRec);
+
 protected:
     // Bits of the flag word; set and cleared atomically because the sensor
     // thread and host threads change different bits of it concurrently.
