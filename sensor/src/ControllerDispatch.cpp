@@ -12,8 +12,8 @@ static const char* const kReportModule = "ISensorController";
 namespace {
 
 // Lens commands that the zoom/focus lock holds back.
-constexpr u32 kLensCmdFirst = 1536;
-constexpr u32 kLensCmdLast = 1616;
+constexpr u32 kLensCmdFirst = KEY_AUTO_FOCUS_MODE;
+constexpr u32 kLensCmdLast = KEY_LENS_RESET;
 
 // A bounded copy, cut at N - 1 characters; the set path makes two per record,
 // so no printf machinery.

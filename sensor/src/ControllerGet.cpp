@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "DynamicCommands.h"
 #include "ISensorController.h"
 #include "IspPayload.h"
+#include "KeyFacts.h"
 #include "SensorKeys.h"
 #include "SensorReport.h"
 #include "StringHandler.h"
@@ -16,36 +18,11 @@ static const char* const kReportModule = "ISensorController";
 
 namespace {
 
-// Infrared keys a scheme may lack; they read as -1 instead of asking the ISP.
-const u32 kUncachedIrKeys[] = {
-    KEY_IR_SWITCH, KEY_IR_MODE, KEY_IR_MANUAL_STRG_NEAR, KEY_IR_MANUAL_STRG_MEDIUM, KEY_IR_MANUAL_STRG_FAR,
-};
-
-// Exposure and focus commands whose range is handed out.
-const int kRangedCommands[] = {
-    KEY_MAX_SHUTTER, KEY_FIX_SHUTTER, KEY_MIN_SHUTTER, KEY_MIN_SHUTTER_NIGHT, KEY_MAX_SHUTTER_NIGHT,
-    KEY_IRIS_POSITION, KEY_AUTO_FOCUS_NEAR_LIMIT,
-};
+using sensor::listed;
 
 // The sensor check's second argument that asks for a result.
 constexpr int kSensorCheckQuery = 2;
 constexpr size_t kSensorCheckArgs = 3;
-
-template <class T, size_t N>
-bool listed(const T (&values)[N], T value)
-{
-    for (T entry : values) {
-        if (entry == value) return true;
-    }
-    return false;
-}
-
-// Entries the ISP reported, bounded by what the record can hold.
-int boundedCount(int32_t reported, int capacity)
-{
-    if (reported < 0) return 0;
-    return reported > capacity ? capacity : reported;
-}
 
 } // namespace
 
@@ -60,7 +37,7 @@ bool ISensorController::getParameter(int p_nKey, int& p_nVal)
         p_nVal = static_cast<int>(nCached);
         return true;
     }
-    if (listed(kUncachedIrKeys, nKey)) {
+    if (listed(sensor::kNotCachedKeys, nKey)) {
         p_nVal = -1;
         return true;
     }
@@ -124,118 +101,21 @@ int ISensorController::SensorCheck(std::string& p_strText)
     return nRet;
 }
 
-bool ISensorController::getDNMode(int& p_nValue)
-{
-    getParameter(KEY_DN_MODE, p_nValue);
-    return true;
-}
-
-bool ISensorController::getWDRSwitch(int& p_nValue)
-{
-    return getParameter(KEY_WDR_MODE, p_nValue);
-}
-
-bool ISensorController::getHLCSwitch(int& p_nValue)
-{
-    return getParameter(KEY_HLC_SWITCH, p_nValue);
-}
-
-bool ISensorController::getBLCSwitch(int& p_nValue)
-{
-    return getParameter(KEY_BLC_SWITCH, p_nValue);
-}
-
-bool ISensorController::getDefogSwitch(int& p_nValue)
-{
-    return getParameter(KEY_DEFLG_SWITCH, p_nValue);
-}
-
-bool ISensorController::getWDRStrength(int& p_nValue)
-{
-    return getParameter(KEY_WDR_STRG, p_nValue);
-}
-
-bool ISensorController::getHLCStrength(int& p_nValue)
-{
-    return getParameter(KEY_HLC_STRG, p_nValue);
-}
-
-bool ISensorController::getBLCStrength(int& p_nValue)
-{
-    return getParameter(KEY_BLC_STRG, p_nValue);
-}
-
-bool ISensorController::getDefogStrength(int& p_nValue)
-{
-    return getParameter(KEY_DEFLG_STRG, p_nValue);
-}
-
-bool ISensorController::get2DSwitch(int& p_nValue)
-{
-    return getParameter(KEY_2D_NR_SWITCH, p_nValue);
-}
-
-bool ISensorController::get3DSwitch(int& p_nValue)
-{
-    return getParameter(KEY_3D_NR_SWITCH, p_nValue);
-}
-
-bool ISensorController::get2DMode(int& p_nValue)
-{
-    return getParameter(KEY_2D_NR_MODE, p_nValue);
-}
-
-bool ISensorController::get3DMode(int& p_nValue)
-{
-    return getParameter(KEY_3D_NR_MODE, p_nValue);
-}
-
-bool ISensorController::get2DAutoMaxStrength(int& p_nValue)
-{
-    return getParameter(KEY_2D_NR_STRG_A, p_nValue);
-}
-
-bool ISensorController::get3DAutoMaxStrength(int& p_nValue)
-{
-    return getParameter(KEY_3D_NR_STRG_A, p_nValue);
-}
-
-bool ISensorController::get2DManualMaxStrength(int& p_nValue)
-{
-    return getParameter(KEY_2D_NR_STRG_M, p_nValue);
-}
-
-bool ISensorController::get3DManualMaxStrength(int& p_nValue)
-{
-    return getParameter(KEY_3D_NR_STRG_M, p_nValue);
-}
-
-bool ISensorController::getBeaway(int& p_nValue)
-{
-    return getParameter(KEY_BEAWAY, p_nValue);
-}
-
-bool ISensorController::getMirrorValue(int& p_nValue)
-{
-    return getParameter(KEY_MIRROR, p_nValue);
-}
-
 bool ISensorController::getSensorParamRange(int p_nCmd, int& p_nDefault, std::string& p_strRange)
 {
     char szNumber[64] = {0};
     ia_dynamic_params_attr_st stDynamicParam{};
-    ia_dynamic_cmd_list_st dnaCmdList{};
-    const int nListRet = ia_ioctrl_v2(m_nCameraID - 1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &dnaCmdList);
-    SNS_CHECK_TEXT(SNS_SUCCESS == nListRet,
+    sensor::DynamicCommands query = sensor::queryDynamicCommands(m_nCameraID - 1);
+    SNS_CHECK_TEXT(SNS_SUCCESS == query.result,
                    "SNS_SUCCESS == ia_ioctrl_v2(m_nCameraID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
                    "(void*)(&dnaCmdList))",
                    "");
-    if (nListRet != SNS_SUCCESS) dnaCmdList = ia_dynamic_cmd_list_st{};
+    // A failed query offers nothing, whatever it left in the record.
+    const int nCmdCount = query.result == SNS_SUCCESS ? query.count : 0;
 
     bool bQualifies = false;
-    const int nCmdCount = boundedCount(dnaCmdList.cmd_cnt, IA_DYNAMIC_CMDS_MAX);
     for (int i = 0; i < nCmdCount && !bQualifies; ++i) {
-        bQualifies = dnaCmdList.cmd_list[i] == p_nCmd && listed(kRangedCommands, p_nCmd);
+        bQualifies = query.list.cmd_list[i] == p_nCmd && p_nCmd >= 0 && listed(sensor::kRangedKeys, static_cast<u32>(p_nCmd));
     }
     if (!bQualifies) return false;
 
@@ -246,7 +126,7 @@ bool ISensorController::getSensorParamRange(int p_nCmd, int& p_nDefault, std::st
     if (stDynamicParam.kind != 0) return true;
 
     p_nDefault = stDynamicParam.default_val;
-    const int nItems = boundedCount(stDynamicParam.items_cnt, IA_DYNAMIC_ITEMS_MAX);
+    const int nItems = sensor::readableCount(stDynamicParam.items_cnt, IA_DYNAMIC_ITEMS_MAX);
     for (int i = 0; i < nItems; ++i) {
         std::snprintf(szNumber, sizeof(szNumber), "%d", static_cast<int>(stDynamicParam.item[i]));
         p_strRange += szNumber;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ISensorController.h"
+#include "KeyFacts.h"
 #include "SensorKeys.h"
 #include "SensorReport.h"
 #include "StringHandler.h"
@@ -16,10 +17,10 @@
 namespace {
 
 // ISP commands that differ from the number of the key they belong to.
-constexpr u32 kCmdIrisUp = 83;
-constexpr u32 kCmdIrisDown = 84;
-constexpr u32 kCmdWhiteSwitch = 168;
-constexpr u32 kCmdWhiteMode = 169;
+constexpr u32 kCmdIrisUp = sensor::commandOf(KEY_IRIS_UP);
+constexpr u32 kCmdIrisDown = sensor::commandOf(KEY_IRIS_DOWN);
+constexpr u32 kCmdWhiteSwitch = sensor::commandOf(KEY_WHITE_SWITCH);
+constexpr u32 kCmdWhiteMode = sensor::commandOf(KEY_WHITE_MODE);
 
 // The direct moves take the lens and the iris out of their automatic modes.
 constexpr int kFocusModeManual = 1;

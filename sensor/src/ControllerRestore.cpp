@@ -4,6 +4,7 @@
 
 #include "DevicePaths.h"
 #include "ISensorController.h"
+#include "KeyFacts.h"
 #include "ModuleConfigure.h"
 #include "SensorFile.h"
 #include "SensorKeyVal.h"
@@ -27,8 +28,6 @@ const u32 kLastMinuteOfDay = 2400;
 // flush refused: the last start built no set from the style.
 const int kNoStyleSet = -1;
 
-// A shutter item value from which the style carries its own shutter list.
-const int kCustomShutterList = 200;
 // Debug levels above this restart a factory reset from the device's files.
 const int kDeviceConfigLevel = 5;
 
@@ -183,13 +182,13 @@ bool ISensorController::getAllParameters(std::string& p_strOut)
     SNS_CHECK_TEXT(sensor::loadXmlFile(objStyleXmlDoc, filename, TIXML_ENCODING_UTF8),
                    "objStyleXmlDoc.LoadFile(filename, TIXML_ENCODING_UTF8)", "");
 
-    int shutterValue = kCustomShutterList;
+    int shutterValue = sensor::kCustomShutterList;
     if (TiXmlElement* root = objStyleXmlDoc.FirstChildElement()) {
         getDnaValbyCmdId(root, KEY_MAX_SHUTTER, shutterValue);
     }
 
     if (static_cast<u32>(m_nCurScheme) > m_stSysConf.nSchemeSum || m_ppUserKeyVal == nullptr) return true;
-    if (shutterValue >= kCustomShutterList) {
+    if (shutterValue >= sensor::kCustomShutterList) {
         if (static_cast<u32>(m_nCurScheme) >= m_stSysConf.nSchemeSum) return true;
         std::string name = schemeFileName(static_cast<u32>(m_nCurScheme));
         sensor::readScheme(name, m_pFctKeyVal, m_pstKeyValTmp, m_nKeyValSum);

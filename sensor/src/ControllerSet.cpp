@@ -5,6 +5,7 @@
 
 #include "ISensorController.h"
 #include "IspPayload.h"
+#include "KeyFacts.h"
 #include "SensorKeyVal.h"
 #include "SensorKeys.h"
 #include "SensorReport.h"
@@ -14,46 +15,12 @@ static const char* const kReportModule = "ISensorController";
 
 namespace {
 
-// Kept in the sets but never sent anywhere.
-const u32 kStoredOnlyKeys[] = {
-    KEY_EMPTY1, KEY_EMPTY2, KEY_EMPTY3, KEY_SCHEME_START_HOUR, KEY_SCHEME_START_MIN, KEY_SCHEME_END_HOUR,
-    KEY_SCHEME_END_MIN,
-};
+using sensor::kDayNightKeys;
+using sensor::kStoredOnlyKeys;
+using sensor::listed;
+using sensor::TwinKeys;
+using sensor::twinPair;
 
-// Day/night keys that belong to scheme 0 while schemes follow day and night.
-const u32 kDayNightKeys[] = {
-    KEY_DN_MODE, KEY_DTN_THR, KEY_NTD_THR, KEY_DTN_H, KEY_DTN_M, KEY_NTD_H, KEY_NTD_M,
-};
-
-// On the thermal channel these keys bypass the table. A null handler means
-// the video module alone is told.
-struct ThermalRoute {
-    u32 key;
-    KeyHandler handler;
-};
-const ThermalRoute kThermalRoutes[] = {
-    {KEY_MIRROR, &ISensorController::doMirror},
-    {KEY_ANTI_SHAKE_SWITCH, &ISensorController::doDIS},
-    {KEY_NONE_COLOR_MODE, nullptr},
-    {KEY_TEMPERATURE_STRIP_SWITCH, nullptr},
-};
-
-// Illuminator keys and their intelligent-mode twins: with light type 2 the
-// twin is the one the user sets, otherwise the base key.
-struct TwinKeys {
-    u32 base;
-    u32 twin;
-};
-const TwinKeys kTwinKeys[] = {
-    {KEY_IR_MODE, KEY_IR_MODE_INTELL},
-    {KEY_WHITE_MODE, KEY_WHITE_MODE_INTELL},
-    {KEY_IR_MANUAL_STRG_NEAR, KEY_IR_MANUAL_STRG_NEAR_INTELL},
-    {KEY_IR_MANUAL_STRG_MEDIUM, KEY_IR_MANUAL_STRG_MEDIUM_INTELL},
-    {KEY_IR_MANUAL_STRG_FAR, KEY_IR_MANUAL_STRG_FAR_INTELL},
-    {KEY_WHITE_MANUAL_STRG, KEY_WHITE_MANUAL_STRG_INTELL},
-    {KEY_WHITE_MANUAL_STRG_MEDIUM, KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL},
-    {KEY_WHITE_MANUAL_STRG_FAR, KEY_WHITE_MANUAL_STRG_FAR_INTELL},
-};
 constexpr u32 kIntelligentLightType = 2;
 
 // Near and far infrared together may not exceed this share of the power.
@@ -63,174 +30,183 @@ constexpr u32 kIrPowerLimit = 100;
 constexpr u32 kSchemeModeTime = 1;
 constexpr u32 kSchemeModeDayNight = 2;
 
-template <size_t N>
-bool listed(const u32 (&keys)[N], u32 key)
+// On the thermal channel these keys bypass the table: their own handler
+// runs, or the video module alone is told; nullptr for the other keys.
+const sensor::KeyFact* thermalRoute(u32 key)
 {
-    for (u32 entry : keys) {
-        if (entry == key) return true;
-    }
-    return false;
-}
-
-const ThermalRoute* thermalRoute(u32 key)
-{
-    for (const ThermalRoute& route : kThermalRoutes) {
-        if (route.key == key) return &route;
-    }
-    return nullptr;
-}
-
-const TwinKeys* twinPair(u32 key)
-{
-    for (const TwinKeys& pair : kTwinKeys) {
-        if (pair.base == key || pair.twin == key) return &pair;
-    }
-    return nullptr;
+    if (!listed(sensor::kThermalRoutedKeys, key)) return nullptr;
+    return sensor::findKeyFact(key);
 }
 
 } // namespace
+
+// One record on its way through the set path.
+struct ISensorController::SetRecord {
+    KeyVal& record;
+    u32 index;
+    // Taken afresh for each record; -1 (before the first switch) as unsigned
+    // lies past every set.
+    u32 scheme;
+    u32 applyKey; // the key whose row sends the value: the base of a twin
+    bool apply;   // false: only stored
+    keycmd row;
+    bool rowFound;
+};
+
+// The partner of a near or far infrared strength, from the set or the ISP.
+struct ISensorController::IrPartner {
+    u32 key = 0;
+    int value = -1; // -1: unknown, no limit
+    bool asked = false;
+    int result = SNS_SUCCESS;
+};
+
+// Keys that never reach the table; true when the record was one of them.
+bool ISensorController::setRoutedAside(KeyVal& p_stRecord)
+{
+    const u32 nKey = p_stRecord.key;
+    if (listed(kStoredOnlyKeys, nKey)) return true;
+    if (nKey == KEY_SCHEME_MODE) {
+        if (m_nCurScheme != 0) return true;
+        // Scheme 0 decides the mode for every user scheme.
+        m_bTimeScheme = p_stRecord.value == kSchemeModeTime ? 1 : 0;
+        m_bDNScheme = p_stRecord.value == kSchemeModeDayNight ? 1 : 0;
+        const u32 nMode = m_bTimeScheme != 0 ? kSchemeModeTime : (m_bDNScheme != 0 ? kSchemeModeDayNight : 0);
+        for (u32 s = 1; s < m_stSysConf.nSchemeSum; ++s) setKeyValToCache(s, KEY_SCHEME_MODE, nMode, true);
+        return true;
+    }
+    const sensor::KeyFact* pRoute = m_bThermalChannel != 0 ? thermalRoute(nKey) : nullptr;
+    if (pRoute == nullptr) return false;
+    if ((pRoute->facts & sensor::fact::THERMAL_OWN) != 0) {
+        (this->*(pRoute->handler))(nKey, IA_CMD_OPT_SET, &p_stRecord.value);
+    } else {
+        notifyToVideo(static_cast<int>(nKey), static_cast<int>(p_stRecord.value));
+    }
+    return true;
+}
+
+// Day and night settings are made in scheme 0 and kept in scheme 1.
+void ISensorController::setDayNightInSchemeZero(SetRecord& p_stRec)
+{
+    if (m_bDNScheme == 0 || !listed(kDayNightKeys, p_stRec.record.key)) return;
+    if (m_nCurScheme != 0) {
+        p_stRec.apply = false;
+    } else {
+        setKeyValToCache(1, p_stRec.record.key, p_stRec.record.value, true);
+    }
+}
+
+ISensorController::IrPartner ISensorController::readIrPartner(const SetRecord& p_stRec)
+{
+    IrPartner stPartner;
+    const u32 nKey = p_stRec.record.key;
+    if (m_bisLimitedIrPower == 0 || (nKey != KEY_IR_MANUAL_STRG_NEAR && nKey != KEY_IR_MANUAL_STRG_FAR)) {
+        return stPartner;
+    }
+    stPartner.key = nKey == KEY_IR_MANUAL_STRG_NEAR ? KEY_IR_MANUAL_STRG_FAR : KEY_IR_MANUAL_STRG_NEAR;
+    u32 nCached = 0;
+    if (getKeyValFromCache(p_stRec.scheme, stPartner.key, nCached) >= 0) {
+        stPartner.value = static_cast<int>(nCached);
+    } else {
+        stPartner.asked = true;
+        stPartner.result = doIaCmd(stPartner.key, IA_CMD_OPT_GET, &stPartner.value);
+    }
+    return stPartner;
+}
+
+// Only the key of the current light type is taken; its twin keeps the same
+// value. False when the record is not taken at all.
+bool ISensorController::setTwinOfLightType(SetRecord& p_stRec)
+{
+    const TwinKeys* pPair = twinPair(p_stRec.record.key);
+    if (pPair == nullptr) return true;
+    // Read for every record: an earlier record may have changed it.
+    u32 nLightType = 0;
+    getKeyValFromCache(p_stRec.scheme, KEY_LIGHT_TYPE, nLightType);
+    const bool bIsTwin = p_stRec.record.key == pPair->twin;
+    if ((nLightType == kIntelligentLightType) != bIsTwin) return false;
+    // The forced store needs a current set.
+    if (p_stRec.scheme <= m_stSysConf.nSchemeSum) {
+        setKeyValToCache(p_stRec.scheme, bIsTwin ? pPair->base : pPair->twin, p_stRec.record.value, true);
+    }
+    p_stRec.applyKey = pPair->base;
+    return true;
+}
+
+bool ISensorController::findSetRow(SetRecord& p_stRec)
+{
+    p_stRec.rowFound = findFromKeyCmdMap(m_pKeyCmdMap, p_stRec.applyKey, p_stRec.row) >= 0;
+    return p_stRec.rowFound;
+}
+
+// The handler's result; rows without a handler hold values never sent.
+int ISensorController::applySetRow(SetRecord& p_stRec)
+{
+    keycmd& stRow = p_stRec.row;
+    if (!p_stRec.rowFound) {
+        // A key without a row goes to the ISP as its own command.
+        sensor::plainPrint("not find (%d) \n", static_cast<int>(p_stRec.applyKey));
+        stRow.nKey = p_stRec.applyKey;
+        stRow.nIaCmd = p_stRec.applyKey;
+        stRow.pfnHandler = &ISensorController::doIaCmd;
+        std::snprintf(stRow.szKeyName, sizeof(stRow.szKeyName), "%s", "unknow key");
+        std::snprintf(stRow.szFuncName, sizeof(stRow.szFuncName), "%s", "ISensorController::doIaCmd");
+    }
+    sensor::plainPrint("====================== set %s (%d,%d) func:%s ia_cmd:%d =====================\n",
+                       stRow.szKeyName, static_cast<int>(stRow.nKey), static_cast<int>(p_stRec.record.value),
+                       stRow.szFuncName, static_cast<int>(stRow.nIaCmd));
+    if (stRow.pfnHandler == nullptr) return SNS_SUCCESS;
+    return sensor::exchangeValue(*this, stRow.pfnHandler, stRow.nIaCmd, IA_CMD_OPT_SET, p_stRec.record.value);
+}
 
 int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nCount, bool p_bStore)
 {
     if (p_pKeyval == nullptr) p_nCount = 0;
     const auto objSetsLock = lockSets();
-    const u32 nSchemeSum = m_stSysConf.nSchemeSum;
-    // Taken afresh for each record; -1 (before the first switch) as unsigned
-    // lies past every set.
-    u32 nCurScheme = static_cast<u32>(m_nCurScheme);
-    // Reports from the steps below name this function, not the lambda.
-    const sensor::ReportSite stSite = SNS_SITE();
-    auto siteAt = [&stSite](int line) {
-        return sensor::ReportSite{stSite.module, stSite.function, line, stSite.signature};
-    };
-
-    // Keys that never reach the table; true when the record was one of them.
-    auto handledWithoutTable = [&](KeyVal& stRecord) {
-        const u32 nKey = stRecord.key;
-        if (listed(kStoredOnlyKeys, nKey)) return true;
-        if (nKey == KEY_SCHEME_MODE) {
-            if (m_nCurScheme != 0) return true;
-            // Scheme 0 decides the mode for every user scheme.
-            m_bTimeScheme = stRecord.value == kSchemeModeTime ? 1 : 0;
-            m_bDNScheme = stRecord.value == kSchemeModeDayNight ? 1 : 0;
-            const u32 nMode = m_bTimeScheme != 0 ? kSchemeModeTime : (m_bDNScheme != 0 ? kSchemeModeDayNight : 0);
-            for (u32 s = 1; s < nSchemeSum; ++s) setKeyValToCache(s, KEY_SCHEME_MODE, nMode, true);
-            return true;
-        }
-        const ThermalRoute* pRoute = m_bThermalChannel != 0 ? thermalRoute(nKey) : nullptr;
-        if (pRoute == nullptr) return false;
-        if (pRoute->handler != nullptr) {
-            (this->*(pRoute->handler))(nKey, IA_CMD_OPT_SET, &stRecord.value);
-        } else {
-            notifyToVideo(static_cast<int>(nKey), static_cast<int>(stRecord.value));
-        }
-        return true;
-    };
-
-    // Near and far infrared together must stay within the illuminator's power.
-    auto irPowerExceeded = [&](u32 nKey, u32 nValue) {
-        if (m_bisLimitedIrPower == 0 || (nKey != KEY_IR_MANUAL_STRG_NEAR && nKey != KEY_IR_MANUAL_STRG_FAR)) {
-            return false;
-        }
-        const bool bNear = nKey == KEY_IR_MANUAL_STRG_NEAR;
-        const u32 nPartner = bNear ? KEY_IR_MANUAL_STRG_FAR : KEY_IR_MANUAL_STRG_NEAR;
-        int nPartnerVal = -1;
-        u32 nCached = 0;
-        if (getKeyValFromCache(nCurScheme, nPartner, nCached) >= 0) {
-            nPartnerVal = static_cast<int>(nCached);
-        } else {
-            const int nRet = doIaCmd(nPartner, IA_CMD_OPT_GET, &nPartnerVal);
-            if (nRet != SNS_SUCCESS) {
-                sensor::reportAssert(siteAt(__LINE__),
-                                     "SNS_SUCCESS == doIaCmd(nPartnerKey, IA_CMD_OPT_GET, &nPartnerVal)",
-                                     "get key(%d) val from 2a err", static_cast<int>(nPartner));
-            }
-            std::printf("### %s doIaCmd %s\n", bNear ? "KEY_IR_MANUAL_STRG_FAR" : "KEY_IR_MANUAL_STRG_NEAR",
-                        nRet == SNS_SUCCESS ? "sucess" : "error");
-            std::fflush(stdout);
-        }
-        return nPartnerVal != -1 && static_cast<u32>(nPartnerVal) + nValue > kIrPowerLimit;
-    };
-
-    // Sends the record's value through the row of nApplyKey; the handler's
-    // result, with the row's key in nRowKey.
-    auto applyThroughTable = [&](u32 nIndex, u32 nApplyKey, KeyVal& stRecord, u32& nRowKey) {
-        const int nValue = static_cast<int>(stRecord.value);
-        keycmd stKeyCmdTmp{};
-        if (findFromKeyCmdMap(m_pKeyCmdMap, nApplyKey, stKeyCmdTmp) < 0) {
-            sensor::reportAssert(siteAt(__LINE__), "-1 != findFromKeyCmdMap(m_pKeyCmdMap, nKey, stKeyCmdTmp)",
-                                 "p_pKeyval[%u].key(%u)", nIndex, nApplyKey);
-            sensor::plainPrint("not find (%d) \n", static_cast<int>(nApplyKey));
-            stKeyCmdTmp.nKey = nApplyKey;
-            stKeyCmdTmp.nIaCmd = nApplyKey;
-            stKeyCmdTmp.pfnHandler = &ISensorController::doIaCmd;
-            std::snprintf(stKeyCmdTmp.szKeyName, sizeof(stKeyCmdTmp.szKeyName), "%s", "unknow key");
-            std::snprintf(stKeyCmdTmp.szFuncName, sizeof(stKeyCmdTmp.szFuncName), "%s", "ISensorController::doIaCmd");
-        }
-        nRowKey = stKeyCmdTmp.nKey;
-        sensor::plainPrint("====================== set %s (%d,%d) func:%s ia_cmd:%d =====================\n",
-                           stKeyCmdTmp.szKeyName, static_cast<int>(stKeyCmdTmp.nKey), nValue, stKeyCmdTmp.szFuncName,
-                           static_cast<int>(stKeyCmdTmp.nIaCmd));
-        // Rows without a handler hold values that are never sent.
-        if (stKeyCmdTmp.pfnHandler == nullptr) return SNS_SUCCESS;
-        const int nRet =
-            sensor::exchangeValue(*this, stKeyCmdTmp.pfnHandler, stKeyCmdTmp.nIaCmd, IA_CMD_OPT_SET, stRecord.value);
-        if (nRet == -1 || nRet == -4 || nRet == -5) {
-            sensor::report(sensor::ReportKind::Err, siteAt(__LINE__),
-                           "set %s (%d,%d) func:%s ia_cmd:%d ~~~failed ia_ret=%d\n", stKeyCmdTmp.szKeyName,
-                           static_cast<int>(stKeyCmdTmp.nKey), static_cast<int>(stRecord.value),
-                           stKeyCmdTmp.szFuncName, static_cast<int>(stKeyCmdTmp.nIaCmd), nRet);
-        }
-        return nRet;
-    };
-
     for (u32 i = 0; i < p_nCount; ++i) {
-        KeyVal& stRecord = p_pKeyval[i];
-        const u32 nKey = stRecord.key;
-        const u32 nValue = stRecord.value;
-        nCurScheme = static_cast<u32>(m_nCurScheme);
-        // The forced stores need a current set.
-        const bool bCurIsSet = nCurScheme <= nSchemeSum;
+        SetRecord stRec{p_pKeyval[i], i, static_cast<u32>(m_nCurScheme), p_pKeyval[i].key, true, keycmd{}, false};
+        const u32 nKey = stRec.record.key;
+        if (p_bStore && isKeyValSame(stRec.record)) continue;
 
-        if (p_bStore && isKeyValSame(stRecord)) continue;
+        if (!setRoutedAside(stRec.record)) {
+            setDayNightInSchemeZero(stRec);
 
-        if (!handledWithoutTable(stRecord)) {
-            bool bApply = true;
-            if (m_bDNScheme != 0 && listed(kDayNightKeys, nKey)) {
-                // Day and night settings are made in scheme 0 and kept in scheme 1.
-                if (m_nCurScheme != 0) {
-                    bApply = false;
-                } else {
-                    setKeyValToCache(1, nKey, nValue, true);
+            // Near and far infrared together must stay within the illuminator's power.
+            const IrPartner stPartner = readIrPartner(stRec);
+            if (stPartner.asked) {
+                SNS_CHECK_TEXT(stPartner.result == SNS_SUCCESS,
+                               "SNS_SUCCESS == doIaCmd(nPartnerKey, IA_CMD_OPT_GET, &nPartnerVal)",
+                               "get key(%d) val from 2a err", static_cast<int>(stPartner.key));
+                std::printf("### %s doIaCmd %s\n",
+                            nKey == KEY_IR_MANUAL_STRG_NEAR ? "KEY_IR_MANUAL_STRG_FAR" : "KEY_IR_MANUAL_STRG_NEAR",
+                            stPartner.result == SNS_SUCCESS ? "sucess" : "error");
+                std::fflush(stdout);
+            }
+            if (stPartner.value != -1 && static_cast<u32>(stPartner.value) + stRec.record.value > kIrPowerLimit) {
+                return -static_cast<int>(p_pKeyval[0].key);
+            }
+
+            if (!setTwinOfLightType(stRec)) continue;
+
+            if (stRec.apply) {
+                SNS_CHECK_TEXT(findSetRow(stRec), "-1 != findFromKeyCmdMap(m_pKeyCmdMap, nKey, stKeyCmdTmp)",
+                               "p_pKeyval[%u].key(%u)", i, stRec.applyKey);
+                const int nRet = applySetRow(stRec);
+                const keycmd& stRow = stRec.row;
+                if (nRet == -1 || nRet == -4 || nRet == -5) {
+                    SNS_ERR("set %s (%d,%d) func:%s ia_cmd:%d ~~~failed ia_ret=%d\n", stRow.szKeyName,
+                            static_cast<int>(stRow.nKey), static_cast<int>(stRec.record.value), stRow.szFuncName,
+                            static_cast<int>(stRow.nIaCmd), nRet);
                 }
-            }
-
-            // Read for every record: an earlier record may have changed it.
-            u32 nLightType = 0;
-            getKeyValFromCache(nCurScheme, KEY_LIGHT_TYPE, nLightType);
-
-            if (irPowerExceeded(nKey, nValue)) return -static_cast<int>(p_pKeyval[0].key);
-
-            u32 nApplyKey = nKey;
-            if (const TwinKeys* pPair = twinPair(nKey)) {
-                const bool bIsTwin = nKey == pPair->twin;
-                // Only the key of the current light type is taken.
-                if ((nLightType == kIntelligentLightType) != bIsTwin) continue;
-                if (bCurIsSet) setKeyValToCache(nCurScheme, bIsTwin ? pPair->base : pPair->twin, nValue, true);
-                nApplyKey = pPair->base;
-            }
-
-            u32 nRowKey = nApplyKey;
-            if (bApply && applyThroughTable(i, nApplyKey, stRecord, nRowKey) != SNS_SUCCESS) {
-                return -static_cast<int>(nRowKey);
+                if (nRet != SNS_SUCCESS) return -static_cast<int>(stRow.nKey);
             }
         }
 
-        if (p_bStore && setKeyValToCache(nCurScheme, nKey, stRecord.value, false) == -1) {
+        if (p_bStore && setKeyValToCache(stRec.scheme, nKey, stRec.record.value, false) == -1) {
             SNS_DBG("SET_KEY_VAL FAILED, m_nCurScheme(%d), p_pKeyval[%d].key(%d), p_pKeyval[%d].value(%d),  "
                     "maybe jixin\n",
                     m_nCurScheme.load(), static_cast<int>(i), static_cast<int>(nKey), static_cast<int>(i),
-                    static_cast<int>(stRecord.value));
+                    static_cast<int>(stRec.record.value));
         }
     }
     std::printf("\n");
@@ -255,94 +231,4 @@ int ISensorController::setParameter(int p_nKey, int p_nValue, bool p_bStore)
     SNS_DBG("p_Parameters22222222222(%d, %d)\n", p_nKey, p_nValue);
     KeyVal stRecord{static_cast<u32>(p_nKey), static_cast<u32>(p_nValue)};
     return setParameters(&stRecord, 1, p_bStore);
-}
-
-bool ISensorController::setDNMode(int p_nMode)
-{
-    return setParameter(KEY_DN_MODE, p_nMode, true) == SNS_SUCCESS;
-}
-
-bool ISensorController::setWDRSwitch(int& p_nValue)
-{
-    return setParameter(KEY_WDR_MODE, p_nValue, true) == SNS_SUCCESS;
-}
-
-bool ISensorController::setHLCSwitch(int& p_nValue)
-{
-    return setParameter(KEY_HLC_SWITCH, p_nValue, true) == SNS_SUCCESS;
-}
-
-bool ISensorController::setBLCSwitch(int& p_nValue)
-{
-    return setParameter(KEY_BLC_SWITCH, p_nValue, true) == SNS_SUCCESS;
-}
-
-bool ISensorController::setDefogSwitch(int& p_nValue)
-{
-    return setParameter(KEY_DEFLG_SWITCH, p_nValue, true) == SNS_SUCCESS;
-}
-
-bool ISensorController::setWDRStrength(int& p_nValue)
-{
-    return setParameter(KEY_WDR_STRG, p_nValue, true) == SNS_SUCCESS;
-}
-
-bool ISensorController::setHLCStrength(int& p_nValue)
-{
-    return setParameter(KEY_HLC_STRG, p_nValue, true) == SNS_SUCCESS;
-}
-
-bool ISensorController::setBLCStrength(int& p_nValue)
-{
-    return setParameter(KEY_BLC_STRG, p_nValue, true) == SNS_SUCCESS;
-}
-
-bool ISensorController::setDefogStrength(int& p_nValue)
-{
-    return setParameter(KEY_DEFLG_STRG, p_nValue, true) == SNS_SUCCESS;
-}
-
-bool ISensorController::set2DSwitch(int& p_nValue)
-{
-    return setParameter(KEY_2D_NR_SWITCH, p_nValue, true) == SNS_SUCCESS;
-}
-
-bool ISensorController::set3DSwitch(int& p_nValue)
-{
-    return setParameter(KEY_3D_NR_SWITCH, p_nValue, true) == SNS_SUCCESS;
-}
-
-bool ISensorController::set2DMode(int& p_nValue)
-{
-    return setParameter(KEY_2D_NR_MODE, p_nValue, true) == SNS_SUCCESS;
-}
-
-bool ISensorController::set3DMode(int& p_nValue)
-{
-    return setParameter(KEY_3D_NR_MODE, p_nValue, true) == SNS_SUCCESS;
-}
-
-bool ISensorController::set2DAutoMaxStrength(int& p_nValue)
-{
-    return setParameter(KEY_2D_NR_STRG_A, p_nValue, true) == SNS_SUCCESS;
-}
-
-bool ISensorController::set3DAutoMaxStrength(int& p_nValue)
-{
-    return setParameter(KEY_3D_NR_STRG_A, p_nValue, true) == SNS_SUCCESS;
-}
-
-bool ISensorController::set2DManualMaxStrength(int& p_nValue)
-{
-    return setParameter(KEY_2D_NR_STRG_M, p_nValue, true) == SNS_SUCCESS;
-}
-
-bool ISensorController::set3DManualMaxStrength(int& p_nValue)
-{
-    return setParameter(KEY_3D_NR_STRG_M, p_nValue, true) == SNS_SUCCESS;
-}
-
-bool ISensorController::setBeaway(int& p_nValue)
-{
-    return setParameter(KEY_BEAWAY, p_nValue, true) == SNS_SUCCESS;
 }

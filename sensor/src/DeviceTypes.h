@@ -2,22 +2,24 @@
 #ifndef SENSOR_SRC_DEVICE_TYPES_H
 #define SENSOR_SRC_DEVICE_TYPES_H
 
+#include "MachineInfo.h"
+
 namespace sensor {
 
 // Single-sensor thermal device: its only channel is camera 2.
-constexpr int kThermalOnlyDeviceType = 13;
+constexpr int kThermalOnlyDeviceType = DeviceType::THERMAL_DEVICE;
 // The licence-plate camera type.
-constexpr int kLicencePlateDeviceType = 8;
+constexpr int kLicencePlateDeviceType = DeviceType::LPR;
 
 // Devices whose second channel is the thermal one.
 inline bool hasThermalSecondChannel(int deviceType)
 {
     switch (deviceType) {
-    case 13:
-    case 14:
-    case 17:
-    case 19:
-    case 23:
+    case DeviceType::THERMAL_DEVICE:
+    case DeviceType::THERMAL_DOUBLE_SENSOR_DEVICE:
+    case DeviceType::HUMAN_TEMPERATURE:
+    case DeviceType::THERMAL_DOUBLE_SENSOR_DOME_DEVICE:
+    case DeviceType::DOMECORE_THERMAL_DEVICE:
         return true;
     default:
         return false;

@@ -6,8 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <vector>
 
+#include "DynamicCommands.h"
 #include "ISensorController.h"
+#include "KeyFacts.h"
 #include "SensorFile.h"
 #include "SensorReport.h"
 #include "SensorXml.h"
@@ -16,24 +19,11 @@ static const char* const kReportModule = "SensorFile";
 
 namespace {
 
-// Shutter and focus commands whose style value wins when the ISP allows it.
-const int kStyleValueCmds[] = {49, 50, 51, 55, 56, 1537};
-const int kMaxShutterCmd = 49;
+const int kMaxShutterCmd = KEY_MAX_SHUTTER;
 // A style value of 100 leaves the ISP default as it is.
 const int kKeepIspDefault = 100;
-// From 200 on, the maximum shutter lists the item's own options and the
-// value is the style value less 200.
-const int kCustomisedShutterBase = 200;
 
-const int kEmpty1Item = 10;
-const int kEmpty2Item = 11;
-const int kWdrItems[] = {2368, 2369};
-const int kLdcItems[] = {2048, 2064};
-
-int clampCount(int32_t count, int capacity)
-{
-    return std::clamp<int32_t>(count, 0, capacity);
-}
+using sensor::readableCount;
 
 bool isItem(const TiXmlElement* element, int id)
 {
@@ -41,31 +31,36 @@ bool isItem(const TiXmlElement* element, int id)
     return text != nullptr && std::atoi(text) == id;
 }
 
-// Runs fn on each child element in order; the first non-zero result stops
-// the walk and is returned. The next sibling is taken before fn runs, so fn
-// may remove the child.
-template <class Fn>
-int forEachChild(TiXmlElement* parent, Fn fn)
+// The elements whose "id" is the given one, in document order; the walk does
+// not go into a found item. The item functions below change only the inside
+// of an item, so the list stays valid while they work through it.
+void collectItems(TiXmlElement* element, int id, std::vector<TiXmlElement*>& found)
 {
-    TiXmlElement* child = parent->FirstChildElement();
-    while (child != nullptr) {
-        TiXmlElement* next = child->NextSiblingElement();
-        const int result = fn(child);
-        if (result != 0) return result;
-        child = next;
+    if (isItem(element, id)) {
+        found.push_back(element);
+        return;
     }
-    return 0;
+    for (TiXmlElement* child = element->FirstChildElement(); child != nullptr; child = child->NextSiblingElement()) {
+        collectItems(child, id, found);
+    }
+}
+
+std::vector<TiXmlElement*> itemsWithId(TiXmlElement* root, int id)
+{
+    std::vector<TiXmlElement*> found;
+    if (root != nullptr) collectItems(root, id, found);
+    return found;
 }
 
 bool isAllowed(int value, const ia_dynamic_params_attr_st& range)
 {
-    const int count = clampCount(range.items_cnt, IA_DYNAMIC_ITEMS_MAX);
+    const int count = readableCount(range.items_cnt, IA_DYNAMIC_ITEMS_MAX);
     return std::find(range.item, range.item + count, value) != range.item + count;
 }
 
 bool takesStyleValue(int cmd)
 {
-    return std::find(std::begin(kStyleValueCmds), std::end(kStyleValueCmds), cmd) != std::end(kStyleValueCmds);
+    return cmd >= 0 && sensor::listed(sensor::kStyleValueKeys, static_cast<u32>(cmd));
 }
 
 // The style's own value of a shutter or focus item becomes the default when
@@ -76,7 +71,7 @@ void applyStyleValue(TiXmlElement* root, int index, int cmd, ia_dynamic_params_a
     getDnaValbyCmdId(root, cmd, nVal);
     if (nVal == kKeepIspDefault) return;
 
-    const int count = clampCount(range.items_cnt, IA_DYNAMIC_ITEMS_MAX);
+    const int count = readableCount(range.items_cnt, IA_DYNAMIC_ITEMS_MAX);
     std::printf("dnaCmdList.cmd_list[%d] = dnaParamList.items_cnt(%d)\n", index, range.items_cnt);
     for (int i = 0; i < count; ++i) {
         std::printf(" dnaParamList.item[%d] = %d nVal = %d \n", i, range.item[i], nVal);
@@ -86,9 +81,9 @@ void applyStyleValue(TiXmlElement* root, int index, int cmd, ia_dynamic_params_a
         }
     }
     std::fflush(stdout);
-    if (nVal >= kCustomisedShutterBase && cmd == kMaxShutterCmd) {
+    if (nVal >= sensor::kCustomShutterList && cmd == kMaxShutterCmd) {
         doCustomizeStyle(root, kMaxShutterCmd, &range);
-        range.default_val = nVal - kCustomisedShutterBase;
+        range.default_val = nVal - sensor::kCustomShutterList;
     }
 }
 
@@ -101,14 +96,14 @@ void removeItem(TiXmlElement* root, int id)
 
 void removeHiddenItems(TiXmlElement* root, bool showWdr, bool showLdc)
 {
-    removeItem(root, kEmpty1Item);
+    removeItem(root, KEY_EMPTY1);
     if (!showWdr) {
-        for (int id : kWdrItems) removeItem(root, id);
+        for (u32 id : sensor::kWdrItemKeys) removeItem(root, static_cast<int>(id));
     }
     if (!showLdc) {
-        for (int id : kLdcItems) removeItem(root, id);
+        for (u32 id : sensor::kLdcItemKeys) removeItem(root, static_cast<int>(id));
     }
-    if (getshowBeawayFalg()) removeItem(root, kEmpty2Item);
+    if (getshowBeawayFalg()) removeItem(root, KEY_EMPTY2);
 }
 
 } // namespace
@@ -116,10 +111,9 @@ void removeHiddenItems(TiXmlElement* root, bool showWdr, bool showLdc)
 int getDnaStyle(int p_channelID, const char* szStyle, std::string& p_strDnaStyle, bool p_bShowWDRFalg,
                 bool p_bShowLDCFlag)
 {
-    ia_dynamic_cmd_list_st dnaCmdList;
-    std::memset(&dnaCmdList, 0, sizeof dnaCmdList);
-    SNS_CHECK_TEXT(SNS_SUCCESS == ia_ioctrl_v2(p_channelID - 1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET,
-                                               (void*)(&dnaCmdList)),
+    const sensor::DynamicCommands query = sensor::queryDynamicCommands(p_channelID - 1);
+    const ia_dynamic_cmd_list_st& dnaCmdList = query.list;
+    SNS_CHECK_TEXT(SNS_SUCCESS == query.result,
                    "SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
                    "(void*)(&dnaCmdList))",
                    "");
@@ -131,8 +125,8 @@ int getDnaStyle(int p_channelID, const char* szStyle, std::string& p_strDnaStyle
     if (!parsed) objStyleXmlDoc.Clear();
     TiXmlElement* root = objStyleXmlDoc.RootElement();
 
-    const int cmdCount = clampCount(dnaCmdList.cmd_cnt, IA_DYNAMIC_CMDS_MAX);
-    SNS_DBG("dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
+    const int cmdCount = query.count;
+    SNS_DBG("dnaCmdList.cmd_cnt(%d)\n", query.reported);
 
     // One record for all commands: a failed query leaves the previous
     // command's range in it.
@@ -167,69 +161,57 @@ int doDnaStyle(TiXmlElement* pRootNode, int p_nCmd, const ia_dynamic_params_attr
 {
     if (pRootNode == nullptr) return 0;
     if (p_pDnaParam == nullptr) return -1;
-    if (!isItem(pRootNode, p_nCmd)) {
-        return forEachChild(pRootNode,
-                            [&](TiXmlElement* child) { return doDnaStyle(child, p_nCmd, p_pDnaParam); });
-    }
-
-    SNS_DBG("_________________cmd(%d) default(%d)__________________\n", p_nCmd, p_pDnaParam->default_val);
-    pRootNode->SetAttribute("value", p_pDnaParam->default_val);
-    TiXmlElement* option = pRootNode->FirstChildElement();
-    while (option != nullptr) {
-        TiXmlElement* next = option->NextSiblingElement();
-        const char* index = option->Attribute("index");
-        if (index == nullptr) return -1;
-        if (!isAllowed(std::atoi(index), *p_pDnaParam)) {
-            SNS_DBG("_________________delete comboitem(%s)__________________\n", index);
-            pRootNode->RemoveChild(option);
+    for (TiXmlElement* item : itemsWithId(pRootNode, p_nCmd)) {
+        SNS_DBG("_________________cmd(%d) default(%d)__________________\n", p_nCmd, p_pDnaParam->default_val);
+        item->SetAttribute("value", p_pDnaParam->default_val);
+        TiXmlElement* option = item->FirstChildElement();
+        while (option != nullptr) {
+            TiXmlElement* next = option->NextSiblingElement();
+            const char* index = option->Attribute("index");
+            if (index == nullptr) return -1;
+            if (!isAllowed(std::atoi(index), *p_pDnaParam)) {
+                SNS_DBG("_________________delete comboitem(%s)__________________\n", index);
+                item->RemoveChild(option);
+            }
+            option = next;
         }
-        option = next;
     }
     return 0;
 }
 
 int doCustomizeStyle(TiXmlElement* pRootNode, int p_nCmd, ia_dynamic_params_attr_st* p_pDnaParam)
 {
-    if (pRootNode == nullptr || p_pDnaParam == nullptr) return 0;
-    if (!isItem(pRootNode, p_nCmd)) {
-        return forEachChild(pRootNode,
-                            [&](TiXmlElement* child) { return doCustomizeStyle(child, p_nCmd, p_pDnaParam); });
-    }
-
-    int count = 0;
-    for (TiXmlElement* option = pRootNode->FirstChildElement(); option != nullptr && count < IA_DYNAMIC_ITEMS_MAX;
-         option = option->NextSiblingElement()) {
-        const char* index = option->Attribute("index");
-        if (index != nullptr) p_pDnaParam->item[count++] = std::atoi(index);
-    }
-    p_pDnaParam->items_cnt = count;
-    if (count == 0) {
-        p_pDnaParam->max = 0;
-    } else {
-        p_pDnaParam->max = p_pDnaParam->item[count - 1];
-        p_pDnaParam->min = p_pDnaParam->item[0];
+    if (p_pDnaParam == nullptr) return 0;
+    for (TiXmlElement* item : itemsWithId(pRootNode, p_nCmd)) {
+        int count = 0;
+        for (TiXmlElement* option = item->FirstChildElement(); option != nullptr && count < IA_DYNAMIC_ITEMS_MAX;
+             option = option->NextSiblingElement()) {
+            const char* index = option->Attribute("index");
+            if (index != nullptr) p_pDnaParam->item[count++] = std::atoi(index);
+        }
+        p_pDnaParam->items_cnt = count;
+        if (count == 0) {
+            p_pDnaParam->max = 0;
+        } else {
+            p_pDnaParam->max = p_pDnaParam->item[count - 1];
+            p_pDnaParam->min = p_pDnaParam->item[0];
+        }
     }
     return 0;
 }
 
 int getDnaValbyCmdId(TiXmlElement* pRootNode, int p_nId, int& p_nValue)
 {
-    if (pRootNode == nullptr) return 0;
-    if (!isItem(pRootNode, p_nId)) {
-        return forEachChild(pRootNode, [&](TiXmlElement* child) { return getDnaValbyCmdId(child, p_nId, p_nValue); });
+    for (TiXmlElement* item : itemsWithId(pRootNode, p_nId)) {
+        const char* value = item->Attribute("value");
+        if (value != nullptr) p_nValue = std::atoi(value);
     }
-    const char* value = pRootNode->Attribute("value");
-    if (value != nullptr) p_nValue = std::atoi(value);
     return 0;
 }
 
 int getNodebyCmdId(TiXmlElement* pRootNode, int p_nId, TiXmlElement*& p_pNode)
 {
-    if (pRootNode == nullptr) return 0;
-    if (!isItem(pRootNode, p_nId)) {
-        return forEachChild(pRootNode, [&](TiXmlElement* child) { return getNodebyCmdId(child, p_nId, p_pNode); });
-    }
-    p_pNode = pRootNode;
+    for (TiXmlElement* item : itemsWithId(pRootNode, p_nId)) p_pNode = item;
     return 0;
 }
 
@@ -244,12 +226,10 @@ int DeleteNode(TiXmlElement* pRootNode, TiXmlElement* pNode)
 
 int ModifyNodebyCmdId(TiXmlElement* pRootNode, int p_nId)
 {
-    if (pRootNode == nullptr) return 0;
-    if (!isItem(pRootNode, p_nId)) {
-        return forEachChild(pRootNode, [&](TiXmlElement* child) { return ModifyNodebyCmdId(child, p_nId); });
-    }
     // High-light and back-light compensation exclude each other.
-    if (p_nId == 112) pRootNode->SetAttribute("enable_list", "128");
-    if (p_nId == 128) pRootNode->SetAttribute("enable_list", "112");
+    for (TiXmlElement* item : itemsWithId(pRootNode, p_nId)) {
+        if (p_nId == KEY_HLC_SWITCH) item->SetAttribute("enable_list", static_cast<int>(KEY_BLC_SWITCH));
+        if (p_nId == KEY_BLC_SWITCH) item->SetAttribute("enable_list", static_cast<int>(KEY_HLC_SWITCH));
+    }
     return 0;
 }

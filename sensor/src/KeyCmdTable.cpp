@@ -18,15 +18,17 @@ struct KeyRow {
 };
 
 const KeyRow kKeyRows[] = {
-#define SENSOR_KEY(constant, key, cmd, handler) \
+#define SENSOR_KEY(constant, key, cmd, handler, facts) \
     {key, (cmd) == SAME ? (key) : (cmd), &ISensorController::handler, #constant, "&ISensorController::" #handler},
-#define SENSOR_KEY_NAMED(constant, name, key, cmd, handler) \
+#define SENSOR_KEY_NAMED(constant, name, key, cmd, handler, facts) \
     {key, (cmd) == SAME ? (key) : (cmd), &ISensorController::handler, name, "&ISensorController::" #handler},
-#define SENSOR_KEY_NO_CMD(constant, key) {key, 0, nullptr, #constant, "NULL"},
+#define SENSOR_KEY_NO_CMD(constant, key, facts, twinOf) {key, 0, nullptr, #constant, "NULL"},
+#define SENSOR_TWIN_KEY(constant, key, twinOf)
 #include "key_table.def"
 #undef SENSOR_KEY
 #undef SENSOR_KEY_NAMED
 #undef SENSOR_KEY_NO_CMD
+#undef SENSOR_TWIN_KEY
 };
 static_assert(sizeof kKeyRows / sizeof kKeyRows[0] == kKeyTableRows, "every row of key_table.def is built");
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "DynamicCommands.h"
 #include "SensorReport.h"
 #include "ia_ioctrl.h"
 
@@ -116,16 +117,14 @@ int keyval_correct(int p_nChannel_id, KeyVal* p_pKeyval, u32 p_nCount)
         return -1;
     }
 
-    ia_dynamic_cmd_list_st dnaCmdList;
-    std::memset(&dnaCmdList, 0, sizeof dnaCmdList);
-    SNS_CHECK_TEXT(SNS_SUCCESS == ia_ioctrl_v2(p_nChannel_id, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET,
-                                               (void*)(&dnaCmdList)),
+    const sensor::DynamicCommands query = sensor::queryDynamicCommands(p_nChannel_id);
+    SNS_CHECK_TEXT(SNS_SUCCESS == query.result,
                    "SNS_SUCCESS == ia_ioctrl_v2(p_nChannel_id, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
                    "(void*)(&dnaCmdList))",
                    "");
+    const ia_dynamic_cmd_list_st& dnaCmdList = query.list;
 
-    const int32_t cmdCount = std::clamp<int32_t>(dnaCmdList.cmd_cnt, 0, IA_DYNAMIC_CMDS_MAX);
-    for (int32_t i = 0; i < cmdCount; ++i) {
+    for (int32_t i = 0; i < query.count; ++i) {
         const u32 cmd = static_cast<u32>(dnaCmdList.cmd_list[i]);
         u32 index = 0;
         while (index < p_nCount && p_pKeyval[index].key != cmd) ++index;

@@ -42,7 +42,19 @@ const KnownDeviceType kKnownDeviceTypes[] = {
 };
 
 // Devices that use the plain (non-dome) style.
-const int kPlainStyleTypes[] = {1, 8, 9, 11, 13, 14, 15, 16, 17, 18, 22};
+const int kPlainStyleTypes[] = {
+    DeviceType::IPCAMERA,
+    DeviceType::LPR,
+    DeviceType::FACE_DETECT,
+    DeviceType::VEHICLE_DETECT,
+    DeviceType::THERMAL_DEVICE,
+    DeviceType::THERMAL_DOUBLE_SENSOR_DEVICE,
+    DeviceType::IPP,
+    DeviceType::AIMULTI_OBJECT_DETECT,
+    DeviceType::HUMAN_TEMPERATURE,
+    DeviceType::FISHEYE,
+    DeviceType::BINOCULAR_DEVICE,
+};
 
 struct StyleDocuments {
     const char* szStyle;

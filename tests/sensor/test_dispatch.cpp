@@ -51,7 +51,8 @@ TEST_F(DispatchTest, LensLockAndBusyFlagsGateUserCommands)
     EXPECT_EQ(0, c.doIaCmd(1616, IA_CMD_OPT_SET, &nOne));
     c.doIaCmd(1536, IA_CMD_OPT_SET, &nOne);
     c.doIaCmd(1617, IA_CMD_OPT_SET, &nOne);
-    EXPECT_EQ(0u, sent(1616) + sent(1536));
+    EXPECT_EQ(0u, sent(1616));
+    EXPECT_EQ(0u, sent(1536));
     EXPECT_EQ(1u, sent(1617));
     lockLens(c, false);
 

@@ -107,3 +107,64 @@ TEST(GetParameters, EveryIspCommandGetsItsWholePayloadOnGetAndSet)
     EXPECT_EQ((std::vector<int32_t>{1, 0, 0, 0}), isp_sim::record(0, IA_CMD_IR_LED_INFO));
     EXPECT_EQ((std::vector<int32_t>{1, 0, 0, 0}), isp_sim::record(0, IA_CMD_SENSOR_CHECK));
 }
+
+// Every one-key operation of key_wrappers.def reaches the ISP through its key:
+// a read of a key the scheme lacks asks the ISP for it, a write stores the
+// value and plain rows send it.
+TEST(GetParameters, EveryOneKeyOperationReachesItsKey)
+{
+    ControllerRig rig;
+    ControllerProbe& c = rig.start(1);
+    setshowBeawayFalg(true);
+    u32 rows = 0;
+    const keycmd* table = c.getKeyCmdMap(rows);
+    auto plainRow = [&](u32 key) {
+        for (u32 i = 0; i < rows; ++i) {
+            if (table[i].nKey == key) return std::string(table[i].szFuncName) == "&ISensorController::doIaCmd";
+        }
+        return false;
+    };
+    // A number no row uses, to take a key out of scheme 0 for a while.
+    constexpr u32 kNoKey = 0xFFFFu;
+    // Renames the records of one key in scheme 0 to another.
+    auto rename = [&](u32 from, u32 to) {
+        for (u32 i = 0; i < c.m_nKeyValSum; ++i) {
+            if (c.m_ppUserKeyVal[0][i].key == from) c.m_ppUserKeyVal[0][i].key = to;
+        }
+    };
+    int next = 40;
+#define SENSOR_WRAPPER(method, key, direction) WRAPPER_CHECK_##direction(method, key)
+#define WRAPPER_CHECK_GET(method, key)                                         \
+    {                                                                          \
+        rename(key, kNoKey);                                                   \
+        isp_sim::setValue(0, key, ++next);                                     \
+        isp_sim::clearTrace();                                                 \
+        int value = 0;                                                         \
+        EXPECT_TRUE(c.method(value)) << #method;                               \
+        EXPECT_EQ(next, value) << #method;                                     \
+        EXPECT_EQ(1u, isp_sim::countCalls(key, IA_CMD_OPT_GET)) << #method;    \
+        rename(kNoKey, key);                                                   \
+    }
+#define WRAPPER_CHECK_GET_ANY WRAPPER_CHECK_GET
+#define WRAPPER_CHECK_SET(method, key)                                         \
+    {                                                                          \
+        int value = ++next % 2;                                                \
+        if (c.cached(0, key) == static_cast<u32>(value)) value = 1 - value;    \
+        isp_sim::clearTrace();                                                 \
+        EXPECT_TRUE(c.method(value)) << #method;                               \
+        EXPECT_EQ(static_cast<u32>(value), c.cached(0, key)) << #method;       \
+        if (plainRow(key)) {                                                   \
+            EXPECT_EQ(value, isp_sim::value(0, key)) << #method;               \
+        }                                                                      \
+        for (const isp_sim::IspCall& call : isp_sim::trace()) {                \
+            EXPECT_EQ(static_cast<uint32_t>(key), call.command) << #method;    \
+        }                                                                      \
+    }
+#define WRAPPER_CHECK_SET_VALUE WRAPPER_CHECK_SET
+#include "key_wrappers.def"
+#undef SENSOR_WRAPPER
+#undef WRAPPER_CHECK_GET
+#undef WRAPPER_CHECK_GET_ANY
+#undef WRAPPER_CHECK_SET
+#undef WRAPPER_CHECK_SET_VALUE
+}

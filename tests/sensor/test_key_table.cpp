@@ -4,8 +4,11 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "ControllerRig.h"
+#include "KeyFacts.h"
 #include "SensorKeys.h"
 
 TEST(KeyTable, BuiltTableInvariants)
@@ -42,10 +45,61 @@ TEST(KeyTable, BuiltTableInvariants)
         {"doIoCrtl", 1},    {"NULL", 12}};
     EXPECT_EQ(perHandler, expectedCounts);
 
-    // Pinned rows: numbers are stored in parameter files and must never move.
-    EXPECT_STREQ(table[0].szKeyName, "KEY__DDE_MANUAL_STRG");
-    EXPECT_EQ(table[0].nKey, 8240u);
-    EXPECT_STREQ(table[85].szKeyName, "KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV");
-    EXPECT_STREQ(table[125].szKeyName, "IA_CMD_UI_SHUTTER_RESET");
-    EXPECT_EQ(table[164].nKey, 773u);
+    // Numbers are stored in parameter files and must never change.
+    EXPECT_EQ(KEY__DDE_MANUAL_STRG, 8240u);
+    EXPECT_EQ(KEY_WB_BG, 773u);
+}
+
+// Each side list holds exactly the keys whose row in key_table.def names the
+// fact, in table order; twins pair with the base their row names.
+TEST(KeyTable, SideListsAreTheRowsWithTheirFact)
+{
+    struct Row {
+        u32 key;
+        std::string facts;
+        u32 twinOf;
+    };
+    const std::vector<Row> rows = {
+#define SENSOR_KEY(constant, key, cmd, handler, facts) {key, #facts, 0},
+#define SENSOR_KEY_NAMED(constant, name, key, cmd, handler, facts) {key, #facts, 0},
+#define SENSOR_KEY_NO_CMD(constant, key, facts, twinOf) {key, #facts, static_cast<u32>(twinOf + 0)},
+#define SENSOR_TWIN_KEY(constant, key, twinOf) {key, "PLAIN", twinOf},
+#define NO_TWIN 0
+#include "key_table.def"
+#undef NO_TWIN
+#undef SENSOR_KEY
+#undef SENSOR_KEY_NAMED
+#undef SENSOR_KEY_NO_CMD
+#undef SENSOR_TWIN_KEY
+    };
+    auto rowsWith = [&](std::initializer_list<const char*> words) {
+        std::vector<u32> keys;
+        for (const Row& row : rows) {
+            for (const char* word : words) {
+                if ((" " + row.facts + " ").find(std::string(" ") + word + " ") != std::string::npos) {
+                    keys.push_back(row.key);
+                    break;
+                }
+            }
+        }
+        return keys;
+    };
+    auto asVector = [](const auto& list) { return std::vector<u32>(list.begin(), list.end()); };
+    EXPECT_EQ(asVector(sensor::kStoredOnlyKeys), rowsWith({"STORED_ONLY"}));
+    EXPECT_EQ(asVector(sensor::kDayNightKeys), rowsWith({"DAY_NIGHT"}));
+    EXPECT_EQ(asVector(sensor::kThermalRoutedKeys), rowsWith({"THERMAL_OWN", "THERMAL_VIDEO"}));
+    EXPECT_EQ(asVector(sensor::kNotCachedKeys), rowsWith({"NOT_CACHED"}));
+    EXPECT_EQ(asVector(sensor::kRangedKeys), rowsWith({"RANGED"}));
+    EXPECT_EQ(asVector(sensor::kStyleValueKeys), rowsWith({"STYLE_VALUE"}));
+    EXPECT_EQ(asVector(sensor::kWdrItemKeys), rowsWith({"WDR_ITEM"}));
+    EXPECT_EQ(asVector(sensor::kLdcItemKeys), rowsWith({"LDC_ITEM"}));
+
+    std::vector<std::pair<u32, u32>> twins, derived;
+    for (const Row& row : rows) {
+        if (row.twinOf != 0) twins.emplace_back(row.twinOf, row.key);
+    }
+    for (const sensor::TwinKeys& pair : sensor::kTwinKeys) derived.emplace_back(pair.base, pair.twin);
+    EXPECT_EQ(derived, twins);
+    // A style value is only taken for a command whose range is handed out.
+    for (u32 key : sensor::kStyleValueKeys) EXPECT_TRUE(sensor::listed(sensor::kRangedKeys, key)) << key;
 }

@@ -16,13 +16,15 @@
 namespace {
 
 const std::set<long> kTableKeys = {
-#define SENSOR_KEY(constant, key, cmd, handler) key,
-#define SENSOR_KEY_NAMED(constant, name, key, cmd, handler) key,
-#define SENSOR_KEY_NO_CMD(constant, key) key,
+#define SENSOR_KEY(constant, key, cmd, handler, facts) key,
+#define SENSOR_KEY_NAMED(constant, name, key, cmd, handler, facts) key,
+#define SENSOR_KEY_NO_CMD(constant, key, facts, twinOf) key,
+#define SENSOR_TWIN_KEY(constant, key, twinOf)
 #include "key_table.def"
 #undef SENSOR_KEY
 #undef SENSOR_KEY_NAMED
 #undef SENSOR_KEY_NO_CMD
+#undef SENSOR_TWIN_KEY
 };
 
 // Whole decimal text only: "12x" or "" is not a number.

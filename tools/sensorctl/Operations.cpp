@@ -43,43 +43,17 @@ Operation flagGetter(const char* name, bool (ISensorController::*method)(bool&))
 }
 
 const std::vector<Operation> kOperations = {
-    getter("getDNMode", &ISensorController::getDNMode),
-    getter("getWDRSwitch", &ISensorController::getWDRSwitch),
-    getter("getHLCSwitch", &ISensorController::getHLCSwitch),
-    getter("getBLCSwitch", &ISensorController::getBLCSwitch),
-    getter("getDefogSwitch", &ISensorController::getDefogSwitch),
-    getter("getWDRStrength", &ISensorController::getWDRStrength),
-    getter("getHLCStrength", &ISensorController::getHLCStrength),
-    getter("getBLCStrength", &ISensorController::getBLCStrength),
-    getter("getDefogStrength", &ISensorController::getDefogStrength),
-    getter("get2DSwitch", &ISensorController::get2DSwitch),
-    getter("get3DSwitch", &ISensorController::get3DSwitch),
-    getter("get2DMode", &ISensorController::get2DMode),
-    getter("get3DMode", &ISensorController::get3DMode),
-    getter("get2DAutoMaxStrength", &ISensorController::get2DAutoMaxStrength),
-    getter("get3DAutoMaxStrength", &ISensorController::get3DAutoMaxStrength),
-    getter("get2DManualMaxStrength", &ISensorController::get2DManualMaxStrength),
-    getter("get3DManualMaxStrength", &ISensorController::get3DManualMaxStrength),
-    getter("getBeaway", &ISensorController::getBeaway),
-    getter("getMirrorValue", &ISensorController::getMirrorValue),
-    setter("setDNMode", &ISensorController::setDNMode),
-    refSetter("setWDRSwitch", &ISensorController::setWDRSwitch),
-    refSetter("setHLCSwitch", &ISensorController::setHLCSwitch),
-    refSetter("setBLCSwitch", &ISensorController::setBLCSwitch),
-    refSetter("setDefogSwitch", &ISensorController::setDefogSwitch),
-    refSetter("setWDRStrength", &ISensorController::setWDRStrength),
-    refSetter("setHLCStrength", &ISensorController::setHLCStrength),
-    refSetter("setBLCStrength", &ISensorController::setBLCStrength),
-    refSetter("setDefogStrength", &ISensorController::setDefogStrength),
-    refSetter("set2DSwitch", &ISensorController::set2DSwitch),
-    refSetter("set3DSwitch", &ISensorController::set3DSwitch),
-    refSetter("set2DMode", &ISensorController::set2DMode),
-    refSetter("set3DMode", &ISensorController::set3DMode),
-    refSetter("set2DAutoMaxStrength", &ISensorController::set2DAutoMaxStrength),
-    refSetter("set3DAutoMaxStrength", &ISensorController::set3DAutoMaxStrength),
-    refSetter("set2DManualMaxStrength", &ISensorController::set2DManualMaxStrength),
-    refSetter("set3DManualMaxStrength", &ISensorController::set3DManualMaxStrength),
-    refSetter("setBeaway", &ISensorController::setBeaway),
+#define SENSOR_WRAPPER(method, key, direction) direction##_OPERATION(#method, &ISensorController::method),
+#define GET_OPERATION getter
+#define GET_ANY_OPERATION getter
+#define SET_OPERATION refSetter
+#define SET_VALUE_OPERATION setter
+#include "key_wrappers.def"
+#undef SENSOR_WRAPPER
+#undef GET_OPERATION
+#undef GET_ANY_OPERATION
+#undef SET_OPERATION
+#undef SET_VALUE_OPERATION
     refSetter("setExposureStrategy", &ISensorController::setExposureStrategy),
     setter("setZoomValue", &ISensorController::setZoomValue),
     setter("setPTZRunState", &ISensorController::setPTZRunState),

@@ -83,49 +83,24 @@ public:
     int setParameters(KeyVal* p_pKeyval, u32 p_nCount, bool p_bStore);
     int setParameters(const std::string& p_strParameters, bool p_bStore);
     int setParameter(int p_nKey, int p_nValue, bool p_bStore);
-    bool setDNMode(int p_nMode);
-    bool setWDRSwitch(int& p_nValue);
-    bool setHLCSwitch(int& p_nValue);
-    bool setBLCSwitch(int& p_nValue);
-    bool setDefogSwitch(int& p_nValue);
-    bool setWDRStrength(int& p_nValue);
-    bool setHLCStrength(int& p_nValue);
-    bool setBLCStrength(int& p_nValue);
-    bool setDefogStrength(int& p_nValue);
-    bool set2DSwitch(int& p_nValue);
-    bool set3DSwitch(int& p_nValue);
-    bool set2DMode(int& p_nValue);
-    bool set3DMode(int& p_nValue);
-    bool set2DAutoMaxStrength(int& p_nValue);
-    bool set3DAutoMaxStrength(int& p_nValue);
-    bool set2DManualMaxStrength(int& p_nValue);
-    bool set3DManualMaxStrength(int& p_nValue);
-    bool setBeaway(int& p_nValue);
+    // The one-key operations, one member function a row of key_wrappers.def.
+#define SENSOR_WRAPPER(method, key, direction) SENSOR_WRAPPER_DECLARE_##direction(method)
+#define SENSOR_WRAPPER_DECLARE_GET(method) bool method(int& p_nValue);
+#define SENSOR_WRAPPER_DECLARE_GET_ANY(method) bool method(int& p_nValue);
+#define SENSOR_WRAPPER_DECLARE_SET(method) bool method(int& p_nValue);
+#define SENSOR_WRAPPER_DECLARE_SET_VALUE(method) bool method(int p_nValue);
+#include "key_wrappers.def"
+#undef SENSOR_WRAPPER
+#undef SENSOR_WRAPPER_DECLARE_GET
+#undef SENSOR_WRAPPER_DECLARE_GET_ANY
+#undef SENSOR_WRAPPER_DECLARE_SET
+#undef SENSOR_WRAPPER_DECLARE_SET_VALUE
 
     // --- reading parameters ---
     bool getParameter(int p_nKey, int& p_nVal);
     bool getParameters(const std::string& p_strIds, std::string& p_strOut);
     bool parseSensorParameter(const std::string& p_strText, std::vector<std::string>& p_vecOut);
     int SensorCheck(std::string& p_strText);
-    bool getDNMode(int& p_nValue);
-    bool getWDRSwitch(int& p_nValue);
-    bool getHLCSwitch(int& p_nValue);
-    bool getBLCSwitch(int& p_nValue);
-    bool getDefogSwitch(int& p_nValue);
-    bool getWDRStrength(int& p_nValue);
-    bool getHLCStrength(int& p_nValue);
-    bool getBLCStrength(int& p_nValue);
-    bool getDefogStrength(int& p_nValue);
-    bool get2DSwitch(int& p_nValue);
-    bool get3DSwitch(int& p_nValue);
-    bool get2DMode(int& p_nValue);
-    bool get3DMode(int& p_nValue);
-    bool get2DAutoMaxStrength(int& p_nValue);
-    bool get3DAutoMaxStrength(int& p_nValue);
-    bool get2DManualMaxStrength(int& p_nValue);
-    bool get3DManualMaxStrength(int& p_nValue);
-    bool getBeaway(int& p_nValue);
-    bool getMirrorValue(int& p_nValue);
 
     // --- ranges and the whole scheme ---
     bool getSensorParamRange(int p_nCmd, int& p_nDefault, std::string& p_strRange);
@@ -209,6 +184,17 @@ public:
     // id whose thread is to act and the key to act on; -1 when none.
     static std::atomic<int> m_nPassKeycmd;
     static std::atomic<int> m_nChanneldDosomething;
+
+private:
+    // Steps of the set path, each on one record's context (ControllerSet.cpp).
+    struct SetRecord;
+    struct IrPartner;
+    bool setRoutedAside(KeyVal& p_stRecord);
+    void setDayNightInSchemeZero(SetRecord& p_stRec);
+    IrPartner readIrPartner(const SetRecord& p_stRec);
+    bool setTwinOfLightType(SetRecord& p_stRec);
+    bool findSetRow(SetRecord& p_stRec);
+    int applySetRow(SetRecord& p_stRec);
 
 protected:
     // Bits of the flag word; set and cleared atomically because the sensor

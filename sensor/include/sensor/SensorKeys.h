@@ -5,30 +5,28 @@
 #include "SensorTypes.h"
 
 enum SensorKey : u32 {
-#define SENSOR_KEY(constant, key, cmd, handler) constant = key,
-#define SENSOR_KEY_NAMED(constant, name, key, cmd, handler) constant = key,
-#define SENSOR_KEY_NO_CMD(constant, key) constant = key,
+#define SENSOR_KEY(constant, key, cmd, handler, facts) constant = key,
+#define SENSOR_KEY_NAMED(constant, name, key, cmd, handler, facts) constant = key,
+#define SENSOR_KEY_NO_CMD(constant, key, facts, twinOf) constant = key,
+#define SENSOR_TWIN_KEY(constant, key, twinOf) constant = key,
 #include "key_table.def"
 #undef SENSOR_KEY
 #undef SENSOR_KEY_NAMED
 #undef SENSOR_KEY_NO_CMD
-
-    // Intelligent-mode twins that live in the sets but have no table row.
-    KEY_IR_MANUAL_STRG_MEDIUM_INTELL = 201,
-    KEY_IR_MANUAL_STRG_FAR_INTELL = 202,
-    KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL = 204,
-    KEY_WHITE_MANUAL_STRG_FAR_INTELL = 205,
+#undef SENSOR_TWIN_KEY
 };
 
-// Rows of the key-command table.
+// Rows of the key-command table; the twins outside it are not counted.
 constexpr u32 kKeyTableRows = 0
-#define SENSOR_KEY(constant, key, cmd, handler) +1
-#define SENSOR_KEY_NAMED(constant, name, key, cmd, handler) +1
-#define SENSOR_KEY_NO_CMD(constant, key) +1
+#define SENSOR_KEY(constant, key, cmd, handler, facts) +1
+#define SENSOR_KEY_NAMED(constant, name, key, cmd, handler, facts) +1
+#define SENSOR_KEY_NO_CMD(constant, key, facts, twinOf) +1
+#define SENSOR_TWIN_KEY(constant, key, twinOf)
 #include "key_table.def"
 #undef SENSOR_KEY
 #undef SENSOR_KEY_NAMED
 #undef SENSOR_KEY_NO_CMD
+#undef SENSOR_TWIN_KEY
     ;
 static_assert(kKeyTableRows == 165, "the key-command table has 165 rows");
 

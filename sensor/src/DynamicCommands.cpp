@@ -1,0 +1,21 @@
+#include "DynamicCommands.h"
+
+#include <algorithm>
+
+namespace sensor {
+
+int readableCount(int32_t reported, int capacity)
+{
+    return std::clamp<int32_t>(reported, 0, capacity);
+}
+
+DynamicCommands queryDynamicCommands(int ispChannel)
+{
+    DynamicCommands query;
+    query.result = ia_ioctrl_v2(ispChannel, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &query.list);
+    query.reported = query.list.cmd_cnt;
+    query.count = readableCount(query.reported, IA_DYNAMIC_CMDS_MAX);
+    return query;
+}
+
+} // namespace sensor
