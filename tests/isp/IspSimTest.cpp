@@ -1,7 +1,7 @@
 // What the library's tests and sensorctl take on trust from the simulated ISP:
-// the trace lines sensorctl prints, correction to the nearest item, records
-// that report counts past their capacity but write only what fits, a reset
-// that forgets everything, and a trace that loses no call between threads.
+// the trace lines sensorctl prints, records that report counts past their
+// capacity but write only what fits, a reset that forgets everything, and a
+// trace that loses no call between threads.
 #include "isp_sim.h"
 
 #include <gtest/gtest.h>
@@ -49,21 +49,6 @@ TEST(IspTrace, EachKindOfCallHasItsLineAndAFailureChangesNothing)
     }
     EXPECT_EQ(0, isp_sim::value(0, 35));
     EXPECT_EQ(50, isp_sim::value(1, 34));
-}
-
-TEST(IspCorrection, NearestItemWithTiesGoingLowerOrClampWithoutItems)
-{
-    isp_sim::reset();
-    isp_sim::setRange(49, {0, 0, 0, 0, {1, 2, 4, 8, 16, 33}, -1});
-    isp_sim::setRange(82, {1, 0, 256, 25600, {}, -1});
-    // {command, value, corrected}; 1537 has no range and is left alone.
-    const int32_t cases[][3] = {{49, 3, 2},     {49, 6, 4},     {49, 7, 8},         {49, -100, 1},     {49, 1000, 33},
-                                {82, 100, 256}, {82, 1000, 1000}, {82, 30000, 25600}, {1537, 1234, 1234}};
-    for (const auto& c : cases) {
-        int32_t value = c[1];
-        EXPECT_EQ(0, ask(0, c[0], IA_CMD_OPT_CORRECT_PARAM, &value));
-        EXPECT_EQ(c[2], value) << c[0] << " from " << c[1];
-    }
 }
 
 // Records live on the heap at their exact size so that AddressSanitizer
