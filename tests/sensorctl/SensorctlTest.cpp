@@ -296,5 +296,6 @@ TEST(Sensorctl, ShellOnATerminalCompletesNamesAndKeepsTheControllers)
     int status = 0;
     waitpid(child, &status, 0);
     close(terminal);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << rest;
+    ASSERT_TRUE(WIFEXITED(status)) << rest;
+    EXPECT_EQ(0, WEXITSTATUS(status)) << rest;
 }
