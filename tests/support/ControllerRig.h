@@ -56,6 +56,13 @@ public:
         getKeyValFromCache(scheme, key, value);
         return value;
     }
+    // Gives the records of a key in scheme 0 another key, to take it out of the scheme.
+    void renameKey(u32 from, u32 to)
+    {
+        for (u32 i = 0; i < m_nKeyValSum; ++i) {
+            if (m_ppUserKeyVal[0][i].key == from) m_ppUserKeyVal[0][i].key = to;
+        }
+    }
 };
 
 // Records what the controller tells the video module, and answers as told.
