@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "SensorKeys.h"
@@ -87,11 +88,14 @@ TEST(Concurrency, HostThreadsAroundTheSensorThreadAndAFactoryReset)
     });
     rig.passes(2);
 
-    EXPECT_TRUE(failures == 0 && resets == 1) << failures;
+    EXPECT_EQ(0, failures.load());
+    EXPECT_EQ(1, resets.load());
     // Started again from the factory set: idle and on scheme 0.
-    EXPECT_TRUE(camera.getSensorStatus() && camera.threadRunning());
-    EXPECT_FALSE(camera.testFlag(ControllerProbe::FLAG_RESETTING) || camera.testFlag(ControllerProbe::FLAG_SWITCHING));
-    EXPECT_TRUE(camera.m_nCurScheme == 0 && camera.m_nParamMode == 1);
+    EXPECT_TRUE(camera.getSensorStatus());
+    EXPECT_TRUE(camera.threadRunning());
+    EXPECT_FALSE(camera.testFlag(ControllerProbe::FLAG_RESETTING));
+    EXPECT_FALSE(camera.testFlag(ControllerProbe::FLAG_SWITCHING));
+    EXPECT_EQ(std::make_tuple(0, 1), std::make_tuple(camera.m_nCurScheme.load(), camera.m_nParamMode.load()));
     EXPECT_EQ(factory, pairsOf(factorySet(camera)));
     for (int s = 0; s < 4; ++s) EXPECT_EQ(factory, filePairs(rig.root(), s)) << "scheme " << s;
     EXPECT_EQ(50u, camera.cached(2, KEY_BRIGHTNESS));

@@ -92,7 +92,8 @@ TEST_F(DynamicStyle, CustomisedMaxShutterListsTheItemsOwnOptionsUpToSixtyFour)
     isp_sim::setDynamicCommands({49});
     isp_sim::setRange(49, isp_sim::DynamicRange{0, 1, 1, 2, {1, 2}, -1});
     adapt(fiveOptions(49, 203));
-    EXPECT_TRUE(options(49) == "0 1 2 3 4 " && value(49) == "3") << options(49);
+    EXPECT_EQ("0 1 2 3 4 ", options(49));
+    EXPECT_EQ("3", value(49));
 
     // Options without "index" are skipped.
     std::string many = "<item id=\"49\"><o/>";
@@ -124,7 +125,8 @@ TEST_F(DynamicStyle, RemovesItemsThatTheDeviceDoesNotShow)
     EXPECT_EQ(nullptr, item(10));
     for (int id : {11, 12, 2048, 2064, 2368, 2369}) EXPECT_NE(nullptr, item(id)) << id;
     adapt("<s><tab><i id=\"2369\"/><i id=\"2048\"/><i id=\"11\"/></tab></s>", false, true);
-    EXPECT_TRUE(item(2369) == nullptr && item(2048) != nullptr && item(11) != nullptr);
+    EXPECT_EQ(nullptr, item(2369));
+    for (int id : {2048, 11}) EXPECT_NE(nullptr, item(id)) << id;
 }
 
 TEST_F(DynamicStyle, IspCountsAndFailuresAreContained)
@@ -143,20 +145,23 @@ TEST_F(DynamicStyle, IspCountsAndFailuresAreContained)
     isp_sim::setDynamicCommands({52, 53});
     isp_sim::setRange(52, isp_sim::DynamicRange{0, 2, 1, 4, {1, 2, 4}, -1});
     adapt(fiveOptions(53, 0));
-    EXPECT_TRUE(options(53) == "1 2 4 " && value(53) == "2");
+    EXPECT_EQ("1 2 4 ", options(53));
+    EXPECT_EQ("2", value(53));
     EXPECT_TRUE(printed("IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList))   ~~~Assertion failed.\n"));
 
     // An option without index stops that command and is reported.
     isp_sim::setRange(52, isp_sim::DynamicRange{0, 2, 1, 4, {1, 2}, -1});
     adapt("<s><i id=\"52\" value=\"0\"><o index=\"0\"/><o index=\"1\"/><o/><o index=\"3\"/></i></s>");
-    EXPECT_TRUE(value(52) == "2" && options(52) == "1 - 3 ") << options(52);
+    EXPECT_EQ("2", value(52));
+    EXPECT_EQ("1 - 3 ", options(52));
     EXPECT_TRUE(printed("SNS_SUCCESS == doDnaStyle(objStyleXmlDoc.RootElement(), dnaCmdList.cmd_list[i], "
                         "&dnaParamList)   ~~~Assertion failed.\n"));
 
     // No list: nothing adapted, the removals still apply.
     isp_sim::failCommand(IA_CMD_DYNAMIC_PARAMS_CMDS_GET);
     adapt("<s><i id=\"52\" value=\"0\"><o index=\"0\"/></i><i id=\"10\"/></s>");
-    EXPECT_TRUE(options(52) == "0 " && item(10) == nullptr);
+    EXPECT_EQ("0 ", options(52));
+    EXPECT_EQ(nullptr, item(10));
     EXPECT_TRUE(printed("IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, (void*)(&dnaCmdList))   ~~~Assertion"));
 
     adapt("<s><i id=\"52\">");

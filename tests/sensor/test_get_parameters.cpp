@@ -17,9 +17,7 @@ TEST(GetParameters, CacheThenInfraredDefaultThenIspAndTheSensorCheck)
     EXPECT_TRUE(c.setBLCStrength(nValue));
     EXPECT_TRUE(c.getBLCStrength(nValue = 0));
     EXPECT_EQ(64, nValue);
-    for (u32 i = 0; i < c.m_nKeyValSum; ++i) {
-        if (c.m_ppUserKeyVal[0][i].key == KEY_IR_MODE) c.m_ppUserKeyVal[0][i].key = KEY_EMPTY1;
-    }
+    c.renameKey(KEY_IR_MODE, KEY_EMPTY1);
     isp_sim::clearTrace();
     EXPECT_TRUE(c.getParameter(KEY_IR_MODE, nValue));
     EXPECT_EQ(-1, nValue);
@@ -126,24 +124,18 @@ TEST(GetParameters, EveryOneKeyOperationReachesItsKey)
     };
     // A number no row uses, to take a key out of scheme 0 for a while.
     constexpr u32 kNoKey = 0xFFFFu;
-    // Renames the records of one key in scheme 0 to another.
-    auto rename = [&](u32 from, u32 to) {
-        for (u32 i = 0; i < c.m_nKeyValSum; ++i) {
-            if (c.m_ppUserKeyVal[0][i].key == from) c.m_ppUserKeyVal[0][i].key = to;
-        }
-    };
     int next = 40;
 #define SENSOR_WRAPPER(method, key, direction) WRAPPER_CHECK_##direction(method, key)
 #define WRAPPER_CHECK_GET(method, key)                                         \
     {                                                                          \
-        rename(key, kNoKey);                                                   \
+        c.renameKey(key, kNoKey);                                              \
         isp_sim::setValue(0, key, ++next);                                     \
         isp_sim::clearTrace();                                                 \
         int value = 0;                                                         \
         EXPECT_TRUE(c.method(value)) << #method;                               \
         EXPECT_EQ(next, value) << #method;                                     \
         EXPECT_EQ(1u, isp_sim::countCalls(key, IA_CMD_OPT_GET)) << #method;    \
-        rename(kNoKey, key);                                                   \
+        c.renameKey(kNoKey, key);                                              \
     }
 #define WRAPPER_CHECK_GET_ANY WRAPPER_CHECK_GET
 #define WRAPPER_CHECK_SET(method, key)                                         \

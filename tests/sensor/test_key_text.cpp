@@ -63,7 +63,8 @@ TEST(KeyCorrect, ListedCommandsAreCorrectedInPlace)
     isp_sim::setDynamicCommands({77, 49});
     isp_sim::setRange(49, isp_sim::DynamicRange{0, 10, 0, 0, {10, 20, 30}, -1});
     const std::string console = printedBy([&] { EXPECT_EQ(SNS_SUCCESS, keyval_correct(2, set, 3)); });
-    EXPECT_TRUE(has(console, "[sensor assert]") && has(console, "cmd_list[0]=77\n"));
+    EXPECT_TRUE(has(console, "[sensor assert]")) << console;
+    EXPECT_TRUE(has(console, "cmd_list[0]=77\n")) << console;
     EXPECT_FALSE(has(console, "Assertion failed"));
     EXPECT_EQ((Records{{49, 20}, {50, 3}, {49, 40}}), Records(set, set + 3)); // first record of a key only
     ASSERT_EQ(1u, isp_sim::countCalls(49, IA_CMD_OPT_CORRECT_PARAM));

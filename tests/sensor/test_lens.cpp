@@ -83,7 +83,9 @@ TEST_F(Lens, ShutterStepsOverThePublishedList)
     // A value off the list: no index, no step.
     isp_sim::setValue(0, KEY_MAX_SHUTTER, 999);
     isp_sim::clearTrace();
-    EXPECT_FALSE(camera.getShutterValue(index) || camera.shutterUp() || camera.shutterDown());
+    EXPECT_FALSE(camera.getShutterValue(index));
+    EXPECT_FALSE(camera.shutterUp());
+    EXPECT_FALSE(camera.shutterDown());
     EXPECT_EQ(0u, sets(KEY_MAX_SHUTTER));
 }
 

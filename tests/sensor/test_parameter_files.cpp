@@ -38,7 +38,7 @@ TEST(ParameterFiles, LittleEndianRecordsAndShortLongOrMissingFiles)
     EXPECT_TRUE(has(out, "file_name(/mnt/mtd/code/config_file/sensor1_0.cfg) nSize(24) sizeof(KeyVal) = 8, "
                          "p_nKeyValNum(4)\n")) << out;
     EXPECT_EQ(0, std::memcmp(written, read, sizeof written));
-    EXPECT_TRUE(read[3].key == 77u && read[3].value == 88u);
+    EXPECT_EQ(std::make_pair(77u, 88u), std::make_pair(read[3].key, read[3].value));
     EXPECT_EQ("", readInto(name, read, 2));
     EXPECT_EQ(SNS_SUCCESS, keyValToFile(name, read, 2));
     EXPECT_EQ(16u, root.readFile(name).size());

@@ -55,11 +55,10 @@ TEST(Report, LevelsFromTheSignFileAndWhatReachesTheLog)
         EXPECT_EQ(has(out, "[sensor assert]"), c.assert);
         // Only assertion and warning reports reach the log.
         const std::string log = root.readFile(kLog);
-        EXPECT_EQ(has(log, "file:SensorFile fun:emitEveryKind line:") && has(log, "a == b   ~~~Assertion failed.") &&
-                      has(log, "detail(7)"),
-                  c.assert);
+        for (const char* part : {"file:SensorFile fun:emitEveryKind line:", "a == b   ~~~Assertion failed.", "detail(7)"})
+            EXPECT_EQ(has(log, part), c.assert) << part;
         EXPECT_EQ(has(log, "warned"), c.warn);
-        EXPECT_FALSE(has(log, "erred") || has(log, "debugged") || has(log, "informed"));
+        for (const char* unlogged : {"erred", "debugged", "informed"}) EXPECT_FALSE(has(log, unlogged)) << unlogged;
         if (c.sign == nullptr) {
             EXPECT_TRUE(has(out, "\033[0m\033[31m[sensor assert] file:SensorFile fun:emitEveryKind line:"));
             EXPECT_TRUE(has(out, "a == b   ~~~Assertion failed.\n\033[0m\033[0m\033[31mdetail(7)\n\033[0m"));

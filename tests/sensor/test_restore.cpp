@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "SensorKeys.h"
 #include "TestHelpers.h"
@@ -36,7 +37,8 @@ TEST(Restore, FlushedValuesSurviveARestartAndUnsavedOnesAreRolledBack)
     EXPECT_EQ(SNS_SUCCESS, camera.flush());
     restart(camera, rig.moduleConfig(1));
     int value = 0;
-    EXPECT_TRUE(camera.getParameter(KEY_BRIGHTNESS, value) && value == 77);
+    EXPECT_TRUE(camera.getParameter(KEY_BRIGHTNESS, value));
+    EXPECT_EQ(77, value);
     EXPECT_EQ(77, isp_sim::value(0, KEY_BRIGHTNESS));
 
     // Unsaved changes: exactly those keys get their saved values back, once.
@@ -66,11 +68,13 @@ TEST(Restore, FlushedValuesSurviveARestartAndUnsavedOnesAreRolledBack)
     ASSERT_EQ(SNS_SUCCESS, camera.setParameter(KEY_BRIGHTNESS, 5, true));
     makeSavable(camera);
     EXPECT_EQ(SNS_SUCCESS, camera.flush());
-    EXPECT_TRUE(fileValue(root, 1, KEY_BRIGHTNESS) == 5 && fileValue(root, 0, KEY_BRIGHTNESS) == 77);
+    EXPECT_EQ(5, fileValue(root, 1, KEY_BRIGHTNESS));
+    EXPECT_EQ(77, fileValue(root, 0, KEY_BRIGHTNESS));
     ASSERT_TRUE(camera.setParamScheme(static_cast<int>(camera.schemeCount())));
     ASSERT_EQ(SNS_SUCCESS, camera.setParameter(KEY_BRIGHTNESS, 90, true));
     isp_sim::clearTrace();
-    EXPECT_TRUE(camera.flush() == SNS_SUCCESS && camera.resetToLastParameters());
+    EXPECT_EQ(SNS_SUCCESS, camera.flush());
+    EXPECT_TRUE(camera.resetToLastParameters());
     EXPECT_EQ(5, fileValue(root, 1, KEY_BRIGHTNESS));
     EXPECT_FALSE(root.exists(schemeFile(4)));
     EXPECT_TRUE(sentValues().empty());
@@ -92,8 +96,9 @@ TEST(Restore, FlushRefusesAScheduleWindowThatCannotMatch)
         EXPECT_EQ(c.code, camera.paramCheck());
         EXPECT_EQ(c.code, camera.flush());
         EXPECT_EQ(c.code != 0, before == filePairs(rig.root(), 2));
-        EXPECT_EQ(c.code == 0, fileValue(rig.root(), 2, KEY_SCHEME_END_HOUR) == c.endHour &&
-                                   fileValue(rig.root(), 2, KEY_SCHEME_END_MIN) == c.endMin);
+        if (c.code != 0) continue;
+        EXPECT_EQ(c.endHour, fileValue(rig.root(), 2, KEY_SCHEME_END_HOUR));
+        EXPECT_EQ(c.endMin, fileValue(rig.root(), 2, KEY_SCHEME_END_MIN));
     }
 }
 
@@ -114,7 +119,7 @@ TEST(Restore, AeModeRestoreFollowsTheLensAndSkipsExposureOnTheThermalChannel)
     EXPECT_EQ(0u, isp_sim::countCalls(KEY_EXPOSE_MODE));
     ASSERT_EQ(1u, isp_sim::countCalls(KEY_AUTO_FOCUS_MODE, IA_CMD_OPT_SET));
     const isp_sim::IspCall focus = isp_sim::calls(KEY_AUTO_FOCUS_MODE, IA_CMD_OPT_SET)[0];
-    EXPECT_TRUE(focus.channel == 1 && focus.value == 1);
+    EXPECT_EQ(std::make_pair(1, 1), std::make_pair(focus.channel, focus.value));
 
     // The visible channel sets both; without a lens the focus mode is left alone.
     for (int lens : {1, 0}) {
@@ -137,15 +142,18 @@ TEST(Restore, MirrorModeIsSavedOnlyWhenTheSetSucceeds)
     ControllerProbe& camera = rig.start(1);
     makeSavable(camera);
     EXPECT_TRUE(camera.setMirrorMode(2));
-    EXPECT_TRUE(fileValue(root, 0, KEY_MIRROR) == 2 && isp_sim::value(0, KEY_MIRROR) == 2);
+    EXPECT_EQ(2, fileValue(root, 0, KEY_MIRROR));
+    EXPECT_EQ(2, isp_sim::value(0, KEY_MIRROR));
 
     ASSERT_EQ(SNS_SUCCESS, camera.setParameter(KEY_BRIGHTNESS, 88, true));
     isp_sim::failCommand(KEY_MIRROR);
     EXPECT_FALSE(camera.setMirrorMode(3));
-    EXPECT_TRUE(fileValue(root, 0, KEY_MIRROR) == 2 && fileValue(root, 0, KEY_BRIGHTNESS) == 50);
+    EXPECT_EQ(2, fileValue(root, 0, KEY_MIRROR));
+    EXPECT_EQ(50, fileValue(root, 0, KEY_BRIGHTNESS));
     EXPECT_EQ(2u, camera.cached(0, KEY_MIRROR));
 
     isp_sim::clearFailures();
     EXPECT_TRUE(camera.setMirrorMode(1));
-    EXPECT_TRUE(fileValue(root, 0, KEY_MIRROR) == 1 && fileValue(root, 0, KEY_BRIGHTNESS) == 88);
+    EXPECT_EQ(1, fileValue(root, 0, KEY_MIRROR));
+    EXPECT_EQ(88, fileValue(root, 0, KEY_BRIGHTNESS));
 }

@@ -83,7 +83,7 @@ TEST(Schemes, HostSwitchSendsOnlyTheDifferencesWaitsWhileBusyAndRejectsBadIndexe
     ControllerProbe& camera = startMarked(rig, 0);
     camera.setKeyValToCache(1, KEY_BRIGHTNESS, 60, false);
     isp_sim::clearTrace();
-    EXPECT_TRUE(camera.setParamScheme(3) && camera.setParamScheme(1) && camera.setParamScheme(0));
+    for (int scheme : {3, 1, 0}) EXPECT_TRUE(camera.setParamScheme(scheme)) << scheme;
     EXPECT_EQ((Sent{{KEY_BRIGHTNESS, 63}, {KEY_BRIGHTNESS, 60}}), sentValues()) << "1 and 0 are identical";
 
     camera.setFlag(ControllerProbe::FLAG_RESTORING);
@@ -105,9 +105,10 @@ TEST(Schemes, HostSwitchSendsOnlyTheDifferencesWaitsWhileBusyAndRejectsBadIndexe
 
     const int factory = static_cast<int>(camera.schemeCount());
     EXPECT_TRUE(camera.setParamScheme(factory));
-    EXPECT_FALSE(camera.setParamScheme(factory + 1) || camera.setParamScheme(-1));
+    for (int bad : {factory + 1, -1}) EXPECT_FALSE(camera.setParamScheme(bad)) << bad;
     int current = -1;
-    EXPECT_TRUE(camera.getParamScheme(current) && current == factory);
+    EXPECT_TRUE(camera.getParamScheme(current));
+    EXPECT_EQ(factory, current);
 }
 
 TEST(Schemes, LicencePlateCameraSwitchesFullyAtWindowEdges)
@@ -129,7 +130,8 @@ TEST(Schemes, LicencePlateCameraSwitchesFullyAtWindowEdges)
     rig.passes(1);
     EXPECT_EQ(1, appliedScheme());
     const std::vector<isp_sim::IspCall> dnMode = isp_sim::calls(KEY_DN_MODE, IA_CMD_OPT_SET);
-    EXPECT_TRUE(dnMode.size() == 1u && dnMode[0].value == 0) << dnMode.size();
+    ASSERT_EQ(1u, dnMode.size());
+    EXPECT_EQ(0, dnMode[0].value);
     EXPECT_EQ(1u, camera.cached(1, KEY_DN_MODE));
     isp_sim::clearTrace();
     rig.passes(1);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 
 #if defined(__SANITIZE_ADDRESS__)
 // Size of a live heap block, from the address sanitizer's runtime.
@@ -121,21 +122,27 @@ TEST(Startup, ShutDownKeepsTheStatusAndTwoChannelsRestartAtTheBuiltRowCount)
         expectCapacity(*camera, 170);
         ASSERT_EQ(SNS_SUCCESS, camera->setParameter(KEY_BRIGHTNESS, 66, true));
     }
-    ASSERT_TRUE(visible.setParamMode(0) && visible.setParamScheme(2));
+    ASSERT_TRUE(visible.setParamMode(0));
+    ASSERT_TRUE(visible.setParamScheme(2));
     for (int round = 0; round < 2; ++round) { // a second shut-down is harmless
         uinitOf(visible);
-        EXPECT_TRUE(visible.getSensorStatus() && !visible.threadRunning());
-        EXPECT_TRUE(visible.m_nCurScheme == -1 && visible.m_nParamMode == 1);
-        EXPECT_TRUE(visible.m_nKeyValSum == 0 && visible.m_ppUserKeyVal == nullptr && visible.m_pFctKeyVal == nullptr);
+        EXPECT_TRUE(visible.getSensorStatus());
+        EXPECT_FALSE(visible.threadRunning());
+        EXPECT_EQ(std::make_tuple(-1, 1), std::make_tuple(visible.m_nCurScheme.load(), visible.m_nParamMode.load()));
+        EXPECT_EQ(0u, visible.m_nKeyValSum);
+        EXPECT_EQ(nullptr, visible.m_ppUserKeyVal);
+        EXPECT_EQ(nullptr, visible.m_pFctKeyVal);
     }
 
     EXPECT_TRUE(initOn(visible, rig.moduleConfig(1)));
     restart(thermal, rig.moduleConfig(2));
-    EXPECT_TRUE(visible.m_nKeyValSum == 165u && factorySet(visible).size() == 165u) << visible.m_nKeyValSum;
+    EXPECT_EQ(165u, visible.m_nKeyValSum);
+    EXPECT_EQ(165u, factorySet(visible).size());
     EXPECT_EQ(KEY_SCHEME_MODE, visible.m_ppUserKeyVal[0][0].key);
     for (ControllerProbe* camera : {&visible, &thermal}) {
         EXPECT_EQ(165u, camera->m_nKeyCmdSum);
-        EXPECT_TRUE(camera->threadRunning() && camera->m_nCurScheme == 0);
+        EXPECT_TRUE(camera->threadRunning());
+        EXPECT_EQ(0, camera->m_nCurScheme.load());
         EXPECT_EQ(50u, camera->cached(0, KEY_BRIGHTNESS)); // set but never flushed
         expectCapacity(*camera, 165);
     }
@@ -185,7 +192,8 @@ TEST(Startup, DetailTextDecidesLensInfraredPowerAndTheLicencePlateScheme)
     ControllerProbe& camera = rig.construct(1);
     initOn(camera, module("(isInfrared=17)(lensId=0)"));
     restart(camera, module("(isInfrared=1)(lensId=3)"));
-    EXPECT_TRUE(camera.m_bisLimitedIrPower && !camera.m_bHasLens);
+    EXPECT_TRUE(camera.m_bisLimitedIrPower);
+    EXPECT_FALSE(camera.m_bHasLens);
 }
 
 TEST(Startup, SchemeModeOfSchemeZeroChoosesTheFirstScheme)
@@ -196,7 +204,7 @@ TEST(Startup, SchemeModeOfSchemeZeroChoosesTheFirstScheme)
     ControllerProbe& camera = rig.start(1);
     EXPECT_EQ(0u, valueIn(factorySet(camera), KEY_SCHEME_MODE));
     EXPECT_EQ(0u, valueIn(schemeRecords(rig.root(), 0), KEY_SCHEME_MODE));
-    EXPECT_TRUE(camera.m_nCurScheme == 0 && camera.m_nLastScheme == -1);
+    EXPECT_EQ(std::make_tuple(0, -1), std::make_tuple(camera.m_nCurScheme.load(), camera.m_nLastScheme.load()));
     const Sent atStart = sentValues();
     isp_sim::clearTrace();
     camera.switch_to(0, true);
@@ -218,7 +226,8 @@ TEST(Startup, SchemeModeOfSchemeZeroChoosesTheFirstScheme)
         initOn(camera, rig.moduleConfig(1));
         EXPECT_EQ(c.mode == 2, camera.m_bDNScheme != 0);
         EXPECT_EQ(c.mode == 1, camera.m_bTimeScheme != 0);
-        EXPECT_TRUE(camera.m_nCurScheme == c.scheme && camera.m_nLastScheme == -1);
+        EXPECT_EQ(std::make_tuple(c.scheme, -1),
+                  std::make_tuple(camera.m_nCurScheme.load(), camera.m_nLastScheme.load()));
         EXPECT_GE(isp_sim::countCalls(KEY_BRIGHTNESS, IA_CMD_OPT_SET), 1u);
         EXPECT_EQ(c.mode == 2, isp_sim::countCalls(153, IA_CMD_OPT_GET) >= 1u);
     }
@@ -241,7 +250,8 @@ TEST(StartupInput, DamagedFilesStillGiveAWorkingController)
         EXPECT_TRUE(camera.getSensorStatus());
         EXPECT_EQ(SNS_SUCCESS, camera.setParameter(KEY_BRIGHTNESS, 40, true));
         int value = 0;
-        EXPECT_TRUE(camera.getParameter(KEY_BRIGHTNESS, value) && value == 40);
+        EXPECT_TRUE(camera.getParameter(KEY_BRIGHTNESS, value));
+        EXPECT_EQ(40, value);
     }
 }
 
@@ -257,7 +267,8 @@ TEST(StartupInput, VideoModuleSetsDisplayFlagsAndBoundsTheStyleWait)
     video.wdr.setLDCSupport(1);
     video.wdr.setLDCSwitch(1);
     ASSERT_TRUE(initOn(camera, rig.moduleConfig(1)));
-    EXPECT_TRUE(camera.m_bShowWDRFalg == 0 && camera.m_bShowLDCFlag == 1);
+    EXPECT_EQ(0, camera.m_bShowWDRFalg.load());
+    EXPECT_EQ(1, camera.m_bShowLDCFlag);
 
     video.busyAnswers = 1000;
     std::string style;

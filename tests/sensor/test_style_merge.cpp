@@ -1,7 +1,6 @@
 // Style merge: condition selection, operation order and malformed documents.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "SensorXml.h"
@@ -16,8 +15,6 @@ const char* const kWithoutA = "b:0 b:1 c:0 ";
 
 class StyleMerge : public testing::Test {
 protected:
-    void SetUp() override { std::filesystem::create_directories(root.host("/tmp")); }
-
     // The merged text; what the merge printed goes to m_strOutput.
     std::string merge(const std::string& detail, const std::string& style, std::string diversity, int channel = 1)
     {

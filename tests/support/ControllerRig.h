@@ -19,17 +19,13 @@
 // Exposes the controller's state to tests.
 class ControllerProbe : public ISensorController {
 public:
-    using ISensorController::Flag;
     using ISensorController::FLAG_INITIALISING;
-    using ISensorController::FLAG_INITIALISED;
     using ISensorController::FLAG_RESETTING;
     using ISensorController::FLAG_RESTORING;
     using ISensorController::FLAG_SWITCHING;
-    using ISensorController::FLAG_UNINITIALISING;
     using ISensorController::clearFlag;
     using ISensorController::setFlag;
     using ISensorController::testFlag;
-    using ISensorController::selectScheme;
 
     using ISensorController::m_bDNScheme;
     using ISensorController::m_bHasLens;
@@ -37,22 +33,18 @@ public:
     using ISensorController::m_bLPRDevice;
     using ISensorController::m_bShowLDCFlag;
     using ISensorController::m_bShowWDRFalg;
-    using ISensorController::m_bShutterPass;
     using ISensorController::m_bThermalChannel;
     using ISensorController::m_bTimeScheme;
     using ISensorController::m_nCameraID;
     using ISensorController::m_nCurScheme;
     using ISensorController::m_nKeyCmdSum;
     using ISensorController::m_nKeyValSum;
-    using ISensorController::m_nLastSchedule;
     using ISensorController::m_nLastScheme;
     using ISensorController::m_nParamMode;
     using ISensorController::m_nVersion;
-    using ISensorController::m_objMachineInfo;
     using ISensorController::m_pFctKeyVal;
     using ISensorController::m_pKeyCmdMap;
     using ISensorController::m_ppUserKeyVal;
-    using ISensorController::m_pVideoStreamModule;
     using ISensorController::m_stSysConf;
 
     bool threadRunning() const { return m_pSensorThread != nullptr && m_pSensorThread->isRunning(); }
@@ -63,6 +55,13 @@ public:
         u32 value = 0xFFFFFFFFu;
         getKeyValFromCache(scheme, key, value);
         return value;
+    }
+    // Gives the records of a key in scheme 0 another key, to take it out of the scheme.
+    void renameKey(u32 from, u32 to)
+    {
+        for (u32 i = 0; i < m_nKeyValSum; ++i) {
+            if (m_ppUserKeyVal[0][i].key == from) m_ppUserKeyVal[0][i].key = to;
+        }
     }
 };
 
