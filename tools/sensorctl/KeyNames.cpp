@@ -14,15 +14,17 @@ struct KeyName {
     int key;
 };
 
-#define SENSOR_KEY(constant, key, command, handler) {#constant, key},
-#define SENSOR_KEY_NAMED(constant, name, key, command, handler) {#constant, key},
-#define SENSOR_KEY_NO_CMD(constant, key) {#constant, key},
+#define SENSOR_KEY(constant, key, command, handler, facts) {#constant, key},
+#define SENSOR_KEY_NAMED(constant, name, key, command, handler, facts) {#constant, key},
+#define SENSOR_KEY_NO_CMD(constant, key, facts, twinOf) {#constant, key},
+#define SENSOR_TWIN_KEY(constant, key, twinOf) {#constant, key},
 const KeyName kKeyNames[] = {
 #include "key_table.def"
 };
 #undef SENSOR_KEY
 #undef SENSOR_KEY_NAMED
 #undef SENSOR_KEY_NO_CMD
+#undef SENSOR_TWIN_KEY
 
 const char* const kPrefix = "KEY_";
 

@@ -28,13 +28,15 @@ std::string hostPath(const std::string& devicePath)
 std::set<int> tableKeys()
 {
     return {
-#define SENSOR_KEY(constant, key, cmd, handler) key,
-#define SENSOR_KEY_NAMED(constant, name, key, cmd, handler) key,
-#define SENSOR_KEY_NO_CMD(constant, key) key,
+#define SENSOR_KEY(constant, key, cmd, handler, facts) key,
+#define SENSOR_KEY_NAMED(constant, name, key, cmd, handler, facts) key,
+#define SENSOR_KEY_NO_CMD(constant, key, facts, twinOf) key,
+#define SENSOR_TWIN_KEY(constant, key, twinOf) key,
 #include "key_table.def"
 #undef SENSOR_KEY
 #undef SENSOR_KEY_NAMED
 #undef SENSOR_KEY_NO_CMD
+#undef SENSOR_TWIN_KEY
     };
 }
 
