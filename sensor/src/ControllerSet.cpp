@@ -125,10 +125,8 @@ bool ISensorController::setTwinOfLightType(SetRecord& p_stRec)
     getKeyValFromCache(p_stRec.scheme, KEY_LIGHT_TYPE, nLightType);
     const bool bIsTwin = p_stRec.record.key == pPair->twin;
     if ((nLightType == kIntelligentLightType) != bIsTwin) return false;
-    // The forced store needs a current set.
-    if (p_stRec.scheme <= m_stSysConf.nSchemeSum) {
-        setKeyValToCache(p_stRec.scheme, bIsTwin ? pPair->base : pPair->twin, p_stRec.record.value, true);
-    }
+    // The forced store refuses a scheme without a set.
+    setKeyValToCache(p_stRec.scheme, bIsTwin ? pPair->base : pPair->twin, p_stRec.record.value, true);
     p_stRec.applyKey = pPair->base;
     return true;
 }

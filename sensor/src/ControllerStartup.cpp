@@ -11,6 +11,7 @@
 #include "SensorKeys.h"
 #include "SensorReport.h"
 #include "SchemeLayout.h"
+#include "SchemeSets.h"
 #include "VexloTime.h"
 #include "sensor.h"
 #include "sy_system.h"
@@ -133,18 +134,12 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
     // Sized by the capacity the object has now: 170 on the first start, 165
     // on every later one.
     const u32 capacity = m_nKeyCmdSum;
-    KeyVal* factory = new KeyVal[capacity]();
-    m_pstKeyValWork = new KeyVal[capacity]();
+    std::vector<KeyVal> factory(capacity);
     m_nKeyValSum = 0;
-    getFctDataBounded(m_nCameraID, m_stSysConf.szUIStyle, factory, &m_nKeyValSum, m_bShowWDRFalg, m_bShowLDCFlag,
-                      capacity);
-
-    KeyVal* block = new KeyVal[(schemeSum + 1) * m_nKeyValSum]();
-    m_ppUserKeyVal = new KeyVal*[schemeSum + 1];
-    for (u32 i = 0; i <= schemeSum; ++i) m_ppUserKeyVal[i] = block + i * m_nKeyValSum;
-    std::memcpy(m_ppUserKeyVal[schemeSum], factory, sizeof(KeyVal) * m_nKeyValSum);
-    delete[] factory;
-    m_pFctKeyVal = m_ppUserKeyVal[schemeSum];
+    getFctDataBounded(m_nCameraID, m_stSysConf.szUIStyle, factory.data(), &m_nKeyValSum, m_bShowWDRFalg,
+                      m_bShowLDCFlag, capacity);
+    sensor::schemeSetsOf(this).allocate(schemeSum, factory.data(), m_nKeyValSum, capacity);
+    takeSetViews();
     setFlag(FLAG_STORAGE_HELD);
 
     // A set from a broken style has another layout than the device's: saving
@@ -211,7 +206,6 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
     }
 
     buildKeyCmdMap();
-    m_pstKeyValTmp = new KeyVal[m_nKeyValSum]();
 
     if (!m_bDNScheme && !m_bTimeScheme) switch_to(0, false);
     sensorThread();
@@ -254,23 +248,26 @@ const KeyVal* ISensorController::getFactoryKeyVal(u32& p_nCount) const
 
 const KeyVal* ISensorController::getSchemeKeyVal(u32 p_nScheme, u32& p_nCount) const
 {
-    const bool held = m_ppUserKeyVal != nullptr && p_nScheme < m_stSysConf.nSchemeSum;
-    p_nCount = held ? m_nKeyValSum : 0;
-    return held ? m_ppUserKeyVal[p_nScheme] : nullptr;
+    const KeyVal* set = sensor::schemeSetsOf(this).set(p_nScheme, sensor::SchemeSets::kUserSchemes);
+    p_nCount = set != nullptr ? m_nKeyValSum : 0;
+    return set;
+}
+
+void ISensorController::takeSetViews()
+{
+    sensor::SchemeSets& sets = sensor::schemeSetsOf(this);
+    m_ppUserKeyVal = sets.pointers();
+    m_pFctKeyVal = sets.factory();
+    m_pstKeyValTmp = sets.scratch();
+    m_pstKeyValWork = sets.work();
 }
 
 void ISensorController::releaseSchemeSets()
 {
-    delete[] m_pstKeyValTmp;
-    m_pstKeyValTmp = nullptr;
     delete[] m_pKeyCmdMap;
     m_pKeyCmdMap = nullptr;
-    if (m_ppUserKeyVal != nullptr) delete[] m_ppUserKeyVal[0];
-    delete[] m_ppUserKeyVal;
-    m_ppUserKeyVal = nullptr;
-    m_pFctKeyVal = nullptr;
-    delete[] m_pstKeyValWork;
-    m_pstKeyValWork = nullptr;
+    sensor::schemeSetsOf(this).release();
+    takeSetViews();
 }
 
 void ISensorController::uinit()

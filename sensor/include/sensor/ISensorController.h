@@ -222,6 +222,8 @@ protected:
     // Steps of start-up and shut-down, also used by a factory reset.
     void buildKeyCmdMap();
     void releaseSchemeSets();
+    // Points the described set members at the sets beside the object (SchemeSets.h).
+    void takeSetViews();
     // Removes this channel's scheme files (schemes 0 to 3) through the shell.
     void deleteSchemeFiles();
     // Deletes the scheme files when the stamp is not this build's and a new
