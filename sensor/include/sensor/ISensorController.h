@@ -220,7 +220,24 @@ protected:
     bool isBusy() const { return (m_nFlags.load() & (FLAG_RESETTING | FLAG_RESTORING | FLAG_SWITCHING)) != 0; }
 
     // Steps of start-up and shut-down, also used by a factory reset.
+    void readConfiguration(const ModuleConfigure& p_objModuleConfigure);
+    // Builds the factory set from the style and the sets around it.
+    void allocateSets();
+    // Whether the sets were built from a sound style; the stamp is checked
+    // only then.
+    bool checkSetsAndStamp();
+    // The limited infrared power, the lens and the licence-plate role from the
+    // module's detail text.
+    void readDetailFlags(const MachineInfo& p_objMachineInfo);
+    // Writes a scheme file the device lacks from the factory set.
+    void writeMissingSchemeFile(u32 p_nScheme);
+    void loadSchemeFiles(bool p_bSetsFromStyle);
     void buildKeyCmdMap();
+    // Applies scheme 0 unless the schedule or day and night choose, then
+    // starts the sensor thread.
+    void startFirstScheme();
+    // What the host shows, from the video module's streams and modes.
+    void readDisplayFlags(const MachineInfo& p_objMachineInfo);
     void releaseSchemeSets();
     // Points the described set members at the sets beside the object (SchemeSets.h).
     void takeSetViews();
