@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kSchemeDay = 0;
 constexpr int kSchemeNight = 1;
+constexpr long kBusyWaitMicroseconds = 500000;
 
 // Scheme 0 by day, scheme 1 by night; which ISP state means day is the ISP's.
 int dayNightScheme(ISensorController& self)
@@ -55,10 +56,7 @@ int ISensorController::switch_to(int nScheme, bool bFull)
     SNS_CHECK_TEXT(bValid, "nScheme >= 0 && (u32)nScheme <= m_stSysConf.nSchemeSum", "nScheme(%d)\n", nScheme);
     if (!bValid) return 0;
 
-    const auto objSetsLock = lockSets();
-    setFlag(FLAG_SWITCHING);
-    m_nLastScheme = m_nCurScheme.load();
-    m_nCurScheme = nScheme;
+    const auto objSetsLock = beginSwitch(nScheme);
     if (!bFull) {
         // While switching, the skip test compares with the previous scheme,
         // so only the keys that differ reach the ISP.
@@ -80,10 +78,7 @@ int ISensorController::LPR_switch_to(int nScheme)
     SNS_CHECK_TEXT(bValid, "nScheme >= 0 && (u32)nScheme <= m_stSysConf.nSchemeSum", "nScheme(%d)\n", nScheme);
     if (!bValid) return 0;
 
-    const auto objSetsLock = lockSets();
-    setFlag(FLAG_SWITCHING);
-    m_nLastScheme = m_nCurScheme.load();
-    m_nCurScheme = nScheme;
+    const auto objSetsLock = beginSwitch(nScheme);
     std::memcpy(m_pstKeyValWork, m_ppUserKeyVal[nScheme], sizeof(KeyVal) * m_nKeyValSum);
     for (u32 i = 0; i < m_nKeyValSum; ++i) {
         if (m_pstKeyValWork[i].key == KEY_DN_MODE) {
@@ -96,10 +91,19 @@ int ISensorController::LPR_switch_to(int nScheme)
     return 0;
 }
 
+std::unique_lock<std::recursive_mutex> ISensorController::beginSwitch(int p_nScheme)
+{
+    auto objSetsLock = lockSets();
+    setFlag(FLAG_SWITCHING);
+    m_nLastScheme = m_nCurScheme.load();
+    m_nCurScheme = p_nScheme;
+    return objSetsLock;
+}
+
 void ISensorController::waitWhileBusy()
 {
     while (isBusy()) {
-        VexloTime::wait(VexloTime(0, 500000));
+        VexloTime::wait(VexloTime(0, kBusyWaitMicroseconds));
     }
 }
 

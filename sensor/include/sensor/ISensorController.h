@@ -259,6 +259,9 @@ protected:
     bool sendValue(u32 p_nCmd, u32 p_nOpt, int p_nValue);
     // Held while the parameter sets are read or written (see selectScheme).
     std::unique_lock<std::recursive_mutex> lockSets();
+    // Takes the sets lock and marks a switch to p_nScheme as running; the
+    // caller applies the set and clears FLAG_SWITCHING.
+    std::unique_lock<std::recursive_mutex> beginSwitch(int p_nScheme);
 
     SysConfig m_stSysConf;
     int m_nCameraID;
