@@ -20,11 +20,13 @@ static const char* const kReportModule = "ISensorController";
 namespace {
 
 
-// Window-check results of paramCheck.
+// Window-check results of paramCheck: the host's result codes, not keys.
 const int kWindowValid = 0;
 const int kWindowStartTooLate = 505;
 const int kWindowEndTooLate = 506;
 const int kWindowEmpty = 507;
+// 24:00 as hour x 100 + minute, the latest a window may start or end; a time,
+// not a key.
 const u32 kLastMinuteOfDay = 2400;
 // flush refused: the last start built no set from the style.
 const int kNoStyleSet = -1;

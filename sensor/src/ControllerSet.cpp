@@ -23,7 +23,8 @@ using sensor::twinPair;
 
 constexpr u32 kIntelligentLightType = 2;
 
-// Near and far infrared together may not exceed this share of the power.
+// Near and far infrared together may not exceed this share of the power (a
+// percentage, not a key).
 constexpr u32 kIrPowerLimit = 100;
 
 // Values of KEY_SCHEME_MODE.

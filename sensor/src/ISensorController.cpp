@@ -27,8 +27,8 @@ ISensorController::ISensorController()
       m_nVersion(8),
       m_pVideoStreamModule(nullptr),
       m_nFlags(0),
-      m_nKeyCmdSum(170),
-      m_nLastSchedule(255),
+      m_nKeyCmdSum(170),     // table capacity before the first start, not a key
+      m_nLastSchedule(255),  // no schedule state seen yet
       m_bLPRDevice(0),
       m_bShowWDRFalg(1),
       m_bTimeScheme(0),
