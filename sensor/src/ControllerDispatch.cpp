@@ -4,6 +4,7 @@
 
 #include "ISensorController.h"
 #include "SensorKeys.h"
+#include "SchemeSets.h"
 #include "SensorReport.h"
 #include "ia_ioctrl.h"
 
@@ -45,35 +46,28 @@ int ISensorController::findFromKeyCmdMap(const keycmd* p_pKeyCmdMap, u32 p_nKey,
 
 int ISensorController::setKeyValToCache(u32 p_nScheme, u32 p_nKey, u32 p_nValue, bool p_bForce)
 {
-    const u32 nSchemeSum = m_stSysConf.nSchemeSum;
-    if (!p_bForce && p_nScheme >= nSchemeSum) return -2;
     // Nothing past the factory set exists, whatever the caller forces.
-    if (p_nScheme > nSchemeSum || m_ppUserKeyVal == nullptr) return -2;
+    sensor::SchemeSets& sets = sensor::schemeSetsOf(this);
+    const auto reach = p_bForce ? sensor::SchemeSets::kWithFactory : sensor::SchemeSets::kUserSchemes;
+    if (sets.set(p_nScheme, reach) == nullptr) return -2;
     const auto objSetsLock = lockSets();
-    KeyVal* pSet = m_ppUserKeyVal[p_nScheme];
-    for (u32 i = 0; i < m_nKeyValSum; ++i) {
-        if (pSet[i].key != p_nKey) continue;
-        pSet[i].value = p_nValue;
-        return static_cast<int>(i);
-    }
-    return -1;
+    const int nPos = sets.find(p_nScheme, p_nKey);
+    if (nPos >= 0) m_ppUserKeyVal[p_nScheme][nPos].value = p_nValue;
+    return nPos;
 }
 
 int ISensorController::getKeyValFromCache(u32 p_nScheme, u32 p_nKey, u32& p_nValue)
 {
-    if (p_nScheme > m_stSysConf.nSchemeSum) {
+    sensor::SchemeSets& sets = sensor::schemeSetsOf(this);
+    if (!sets.reaches(p_nScheme, sensor::SchemeSets::kWithFactory)) {
         sensor::plainPrint("can not find val, invalid sheme(%d) \n", static_cast<int>(p_nScheme));
         return -1;
     }
-    if (m_ppUserKeyVal == nullptr) return -1;
+    if (!sets.held()) return -1;
     const auto objSetsLock = lockSets();
-    const KeyVal* pSet = m_ppUserKeyVal[p_nScheme];
-    for (u32 i = 0; i < m_nKeyValSum; ++i) {
-        if (pSet[i].key != p_nKey) continue;
-        p_nValue = pSet[i].value;
-        return static_cast<int>(i);
-    }
-    return -1;
+    const int nPos = sets.find(p_nScheme, p_nKey);
+    if (nPos >= 0) p_nValue = m_ppUserKeyVal[p_nScheme][nPos].value;
+    return nPos;
 }
 
 bool ISensorController::isKeyValSame(const KeyVal& p_stKeyVal)

@@ -94,7 +94,7 @@ int ISensorController::SensorCheck(std::string& p_strText)
     const int nRet = ia_ioctrl_v2(m_nCameraID - 1, IA_CMD_SENSOR_CHECK, bQuery ? IA_CMD_OPT_GET : IA_CMD_OPT_SET,
                                   &stCheck);
     if (bQuery) {
-        char szResult[16] = {0};
+        char szResult[16] = {0}; // a decimal int
         std::snprintf(szResult, sizeof(szResult), "%d", static_cast<int>(stCheck.result));
         p_strText = szResult;
     }

@@ -24,7 +24,8 @@ bool getshowBeawayFalg()
 
 namespace {
 
-// Video-module notification bracketing a WDR change: 0 before, 1 after.
+// Video-module notification bracketing a WDR change: 0 before, 1 after. A
+// notification number of the video module, not a key of the table.
 constexpr int kWdrChangeNote = 2370;
 
 // Which record field a day/night key fills.

@@ -10,6 +10,7 @@
 #include "SensorKeyVal.h"
 #include "SensorKeys.h"
 #include "SchemeLayout.h"
+#include "SchemeSets.h"
 #include "SchemeWindow.h"
 #include "SensorReport.h"
 #include "XmlFiles.h"
@@ -19,11 +20,13 @@ static const char* const kReportModule = "ISensorController";
 namespace {
 
 
-// Window-check results of paramCheck.
+// Window-check results of paramCheck: the host's result codes, not keys.
 const int kWindowValid = 0;
 const int kWindowStartTooLate = 505;
 const int kWindowEndTooLate = 506;
 const int kWindowEmpty = 507;
+// 24:00 as hour x 100 + minute, the latest a window may start or end; a time,
+// not a key.
 const u32 kLastMinuteOfDay = 2400;
 // flush refused: the last start built no set from the style.
 const int kNoStyleSet = -1;
@@ -39,8 +42,8 @@ int ISensorController::paramCheck()
     // A set too short to hold a window (a style without items) has none to
     // refuse; nothing is read past it.
     sensor::SchemeWindow window{};
-    if (m_ppUserKeyVal == nullptr || static_cast<u32>(m_nCurScheme) > m_stSysConf.nSchemeSum ||
-        !sensor::schemeWindow(m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum, window)) {
+    const KeyVal* set = sensor::schemeSetsOf(this).set(m_nCurScheme);
+    if (set == nullptr || !sensor::schemeWindow(set, m_nKeyValSum, window)) {
         return kWindowValid;
     }
     if (window.start > kLastMinuteOfDay) return kWindowStartTooLate;
@@ -53,7 +56,7 @@ int ISensorController::flush()
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
     const auto objSetsLock = lockSets();
-    if (static_cast<u32>(m_nCurScheme) >= m_stSysConf.nSchemeSum) return SNS_SUCCESS;
+    if (!sensor::schemeSetsOf(this).reaches(m_nCurScheme, sensor::SchemeSets::kUserSchemes)) return SNS_SUCCESS;
     const int check = paramCheck();
     if (check != kWindowValid) return check;
     std::string name = schemeFileName(static_cast<u32>(m_nCurScheme));
@@ -77,7 +80,7 @@ bool ISensorController::setMirrorMode(int p_nMirror)
 
 bool ISensorController::resetToLastParameters()
 {
-    if (static_cast<u32>(m_nCurScheme) >= m_stSysConf.nSchemeSum) return true;
+    if (!sensor::schemeSetsOf(this).reaches(m_nCurScheme, sensor::SchemeSets::kUserSchemes)) return true;
     std::string name = schemeFileName(static_cast<u32>(m_nCurScheme));
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
@@ -94,16 +97,7 @@ int ISensorController::restore(int p_nKey)
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
     const auto objSetsLock = lockSets();
-    int nPos = -1;
-    if (static_cast<u32>(m_nCurScheme) <= m_stSysConf.nSchemeSum && m_ppUserKeyVal != nullptr) {
-        const KeyVal* set = m_ppUserKeyVal[m_nCurScheme];
-        for (u32 i = 0; i < m_nKeyValSum; ++i) {
-            if (set[i].key == static_cast<u32>(p_nKey)) {
-                nPos = static_cast<int>(i);
-                break;
-            }
-        }
-    }
+    const int nPos = sensor::schemeSetsOf(this).find(m_nCurScheme, static_cast<u32>(p_nKey));
     if (nPos == -1) {
         SNS_CHECK_TEXT(false, "-1 != nPos", "restore key(%d) failed! make sure it is sensor ui key \n", p_nKey);
         return -1;
@@ -187,14 +181,15 @@ bool ISensorController::getAllParameters(std::string& p_strOut)
         getDnaValbyCmdId(root, KEY_MAX_SHUTTER, shutterValue);
     }
 
-    if (static_cast<u32>(m_nCurScheme) > m_stSysConf.nSchemeSum || m_ppUserKeyVal == nullptr) return true;
+    sensor::SchemeSets& sets = sensor::schemeSetsOf(this);
+    KeyVal* set = sets.set(m_nCurScheme);
+    if (set == nullptr) return true;
     if (shutterValue >= sensor::kCustomShutterList) {
-        if (static_cast<u32>(m_nCurScheme) >= m_stSysConf.nSchemeSum) return true;
+        if (!sets.reaches(m_nCurScheme, sensor::SchemeSets::kUserSchemes)) return true;
         std::string name = schemeFileName(static_cast<u32>(m_nCurScheme));
         sensor::readScheme(name, m_pFctKeyVal, m_pstKeyValTmp, m_nKeyValSum);
         keyval_st2str(p_strOut, m_pstKeyValTmp, m_nKeyValSum);
     } else {
-        KeyVal* set = m_ppUserKeyVal[m_nCurScheme];
         SNS_CHECK_TEXT(keyval_correct(m_nCameraID - 1, set, m_nKeyValSum) == SNS_SUCCESS,
                        "SNS_SUCCESS == keyval_correct(m_nCameraID - 1, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum)",
                        "m_nCurScheme(%d) m_nKeyValSum(%d)\n", m_nCurScheme.load(), static_cast<int>(m_nKeyValSum));

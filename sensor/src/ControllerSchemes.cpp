@@ -4,6 +4,7 @@
 
 #include "ISensorController.h"
 #include "SensorKeys.h"
+#include "SchemeSets.h"
 #include "SchemeWindow.h"
 #include "SensorReport.h"
 #include "VXMutex.h"
@@ -15,6 +16,7 @@ namespace {
 
 constexpr int kSchemeDay = 0;
 constexpr int kSchemeNight = 1;
+constexpr long kBusyWaitMicroseconds = 500000;
 
 // Scheme 0 by day, scheme 1 by night; which ISP state means day is the ISP's.
 int dayNightScheme(ISensorController& self)
@@ -32,9 +34,10 @@ int ISensorController::judgeCurScheme(int& nScheme, int& nSchedule)
     const u32 nNow = static_cast<u32>(objNow.getHour()) * 100 + objNow.getMinute();
 
     nSchedule = 0;
-    for (u32 i = 0; m_ppUserKeyVal != nullptr && i < m_stSysConf.nSchemeSum; ++i) {
+    sensor::SchemeSets& sets = sensor::schemeSetsOf(this);
+    for (u32 i = 0; i < sets.heldSchemes(); ++i) {
         sensor::SchemeWindow window{};
-        if (sensor::schemeWindow(m_ppUserKeyVal[i], m_nKeyValSum, window) && window.start <= nNow &&
+        if (sensor::schemeWindow(sets.set(i), m_nKeyValSum, window) && window.start <= nNow &&
             nNow < window.end) {
             nScheme = static_cast<int>(i);
             nSchedule = 1;
@@ -49,14 +52,11 @@ int ISensorController::judgeCurScheme(int& nScheme, int& nSchedule)
 int ISensorController::switch_to(int nScheme, bool bFull)
 {
     // Only the factory set lies beyond the user schemes; nothing may be read past it.
-    const bool bValid = m_ppUserKeyVal != nullptr && nScheme >= 0 && static_cast<u32>(nScheme) <= m_stSysConf.nSchemeSum;
+    const bool bValid = sensor::schemeSetsOf(this).set(nScheme) != nullptr;
     SNS_CHECK_TEXT(bValid, "nScheme >= 0 && (u32)nScheme <= m_stSysConf.nSchemeSum", "nScheme(%d)\n", nScheme);
     if (!bValid) return 0;
 
-    const auto objSetsLock = lockSets();
-    setFlag(FLAG_SWITCHING);
-    m_nLastScheme = m_nCurScheme.load();
-    m_nCurScheme = nScheme;
+    const auto objSetsLock = beginSwitch(nScheme);
     if (!bFull) {
         // While switching, the skip test compares with the previous scheme,
         // so only the keys that differ reach the ISP.
@@ -74,15 +74,11 @@ int ISensorController::switch_to(int nScheme, bool bFull)
 // applied in full, but with the day/night mode held at 0 in what is sent.
 int ISensorController::LPR_switch_to(int nScheme)
 {
-    const bool bValid = m_ppUserKeyVal != nullptr && m_pstKeyValWork != nullptr && nScheme >= 0 &&
-                        static_cast<u32>(nScheme) <= m_stSysConf.nSchemeSum;
+    const bool bValid = sensor::schemeSetsOf(this).set(nScheme) != nullptr && m_pstKeyValWork != nullptr;
     SNS_CHECK_TEXT(bValid, "nScheme >= 0 && (u32)nScheme <= m_stSysConf.nSchemeSum", "nScheme(%d)\n", nScheme);
     if (!bValid) return 0;
 
-    const auto objSetsLock = lockSets();
-    setFlag(FLAG_SWITCHING);
-    m_nLastScheme = m_nCurScheme.load();
-    m_nCurScheme = nScheme;
+    const auto objSetsLock = beginSwitch(nScheme);
     std::memcpy(m_pstKeyValWork, m_ppUserKeyVal[nScheme], sizeof(KeyVal) * m_nKeyValSum);
     for (u32 i = 0; i < m_nKeyValSum; ++i) {
         if (m_pstKeyValWork[i].key == KEY_DN_MODE) {
@@ -95,10 +91,19 @@ int ISensorController::LPR_switch_to(int nScheme)
     return 0;
 }
 
+std::unique_lock<std::recursive_mutex> ISensorController::beginSwitch(int p_nScheme)
+{
+    auto objSetsLock = lockSets();
+    setFlag(FLAG_SWITCHING);
+    m_nLastScheme = m_nCurScheme.load();
+    m_nCurScheme = p_nScheme;
+    return objSetsLock;
+}
+
 void ISensorController::waitWhileBusy()
 {
     while (isBusy()) {
-        VexloTime::wait(VexloTime(0, 500000));
+        VexloTime::wait(VexloTime(0, kBusyWaitMicroseconds));
     }
 }
 
@@ -107,7 +112,7 @@ bool ISensorController::setParamScheme(int p_nScheme)
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager objGuard(m_objMutex);
 
-    const bool bValid = p_nScheme >= 0 && static_cast<u32>(p_nScheme) <= m_stSysConf.nSchemeSum;
+    const bool bValid = sensor::schemeSetsOf(this).reaches(p_nScheme, sensor::SchemeSets::kWithFactory);
     SNS_CHECK_TEXT(bValid, "p_nScheme >= 0 && (u32)p_nScheme <= m_stSysConf.nSchemeSum", "p_nScheme(%d)\n",
                    p_nScheme);
     if (!bValid) return false;

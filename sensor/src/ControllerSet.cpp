@@ -23,7 +23,8 @@ using sensor::twinPair;
 
 constexpr u32 kIntelligentLightType = 2;
 
-// Near and far infrared together may not exceed this share of the power.
+// Near and far infrared together may not exceed this share of the power (a
+// percentage, not a key).
 constexpr u32 kIrPowerLimit = 100;
 
 // Values of KEY_SCHEME_MODE.
@@ -125,10 +126,8 @@ bool ISensorController::setTwinOfLightType(SetRecord& p_stRec)
     getKeyValFromCache(p_stRec.scheme, KEY_LIGHT_TYPE, nLightType);
     const bool bIsTwin = p_stRec.record.key == pPair->twin;
     if ((nLightType == kIntelligentLightType) != bIsTwin) return false;
-    // The forced store needs a current set.
-    if (p_stRec.scheme <= m_stSysConf.nSchemeSum) {
-        setKeyValToCache(p_stRec.scheme, bIsTwin ? pPair->base : pPair->twin, p_stRec.record.value, true);
-    }
+    // The forced store refuses a scheme without a set.
+    setKeyValToCache(p_stRec.scheme, bIsTwin ? pPair->base : pPair->twin, p_stRec.record.value, true);
     p_stRec.applyKey = pPair->base;
     return true;
 }

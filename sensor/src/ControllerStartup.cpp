@@ -11,6 +11,7 @@
 #include "SensorKeys.h"
 #include "SensorReport.h"
 #include "SchemeLayout.h"
+#include "SchemeSets.h"
 #include "VexloTime.h"
 #include "sensor.h"
 #include "sy_system.h"
@@ -118,35 +119,31 @@ void ISensorController::loadSchemeFile(u32 p_nScheme, bool p_bRewrite)
     keyValToFile(&target[0], saved.data(), static_cast<u32>(saved.size()));
 }
 
-bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
+void ISensorController::readConfiguration(const ModuleConfigure& p_objModuleConfigure)
 {
-    setFlag(FLAG_INITIALISING);
-    clearFlag(FLAG_INITIALISED);
-
     initSysConf(m_nCameraID, p_objModuleConfigure, &m_stSysConf);
     if (m_stSysConf.nSchemeSum > kMaxSchemes) {
         SNS_WARN("nSchemeSum(%u) cut to %u\n", m_stSysConf.nSchemeSum, kMaxSchemes);
         m_stSysConf.nSchemeSum = kMaxSchemes;
     }
-    const u32 schemeSum = m_stSysConf.nSchemeSum;
+}
 
+void ISensorController::allocateSets()
+{
     // Sized by the capacity the object has now: 170 on the first start, 165
     // on every later one.
     const u32 capacity = m_nKeyCmdSum;
-    KeyVal* factory = new KeyVal[capacity]();
-    m_pstKeyValWork = new KeyVal[capacity]();
+    std::vector<KeyVal> factory(capacity);
     m_nKeyValSum = 0;
-    getFctDataBounded(m_nCameraID, m_stSysConf.szUIStyle, factory, &m_nKeyValSum, m_bShowWDRFalg, m_bShowLDCFlag,
-                      capacity);
-
-    KeyVal* block = new KeyVal[(schemeSum + 1) * m_nKeyValSum]();
-    m_ppUserKeyVal = new KeyVal*[schemeSum + 1];
-    for (u32 i = 0; i <= schemeSum; ++i) m_ppUserKeyVal[i] = block + i * m_nKeyValSum;
-    std::memcpy(m_ppUserKeyVal[schemeSum], factory, sizeof(KeyVal) * m_nKeyValSum);
-    delete[] factory;
-    m_pFctKeyVal = m_ppUserKeyVal[schemeSum];
+    getFctDataBounded(m_nCameraID, m_stSysConf.szUIStyle, factory.data(), &m_nKeyValSum, m_bShowWDRFalg,
+                      m_bShowLDCFlag, capacity);
+    sensor::schemeSetsOf(this).allocate(m_stSysConf.nSchemeSum, factory.data(), m_nKeyValSum, capacity);
+    takeSetViews();
     setFlag(FLAG_STORAGE_HELD);
+}
 
+bool ISensorController::checkSetsAndStamp()
+{
     // A set from a broken style has another layout than the device's: saving
     // it, or starting the files afresh, would lose what they hold.
     const bool setsFromStyle =
@@ -158,11 +155,13 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
                    m_nKeyValSum);
 
     if (setsFromStyle) checkVersionStamp();
+    return setsFromStyle;
+}
 
-    MachineInfo machineInfo;
-    SystemInfoParser::parseMachineInfo(sensor::kMachineInfoFile, machineInfo);
+void ISensorController::readDetailFlags(const MachineInfo& p_objMachineInfo)
+{
     DeviceType deviceType;
-    deviceType.setDeviceTypeId(machineInfo.getDeviceType());
+    deviceType.setDeviceTypeId(p_objMachineInfo.getDeviceType());
 
     const std::string detail = m_stSysConf.moduleConfig.szDetail;
     if (detail.find("(isInfrared=17)") != std::string::npos) {
@@ -178,67 +177,89 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
         detail.find("(isInfrared=0)") == std::string::npos && detail.find("(isInfrared=1)") == std::string::npos) {
         m_bLPRDevice = 1;
     }
+}
 
-    for (u32 scheme = 0; scheme < schemeSum; ++scheme) {
-        std::string name = schemeFileName(scheme);
-        if (setsFromStyle && !sensor::deviceFileExists(name)) {
-            if (!m_bLPRDevice) {
-                if (scheme == 0) setKeyValToCache(schemeSum, KEY_SCHEME_MODE, 0, true);
-                keyValToFile(&name[0], m_pFctKeyVal, m_nKeyValSum);
-            } else if (scheme == kLicencePlateScheme) {
-                std::memcpy(m_pstKeyValWork, m_pFctKeyVal, sizeof(KeyVal) * m_nKeyValSum);
-                for (const KeyOverride& change : kLicencePlateScheme1) {
-                    overrideFirst(m_pstKeyValWork, m_nKeyValSum, change.key, change.value);
-                }
-                keyValToFile(&name[0], m_pstKeyValWork, m_nKeyValSum);
-            } else {
-                keyValToFile(&name[0], m_pFctKeyVal, m_nKeyValSum);
-            }
+void ISensorController::writeMissingSchemeFile(u32 p_nScheme)
+{
+    std::string name = schemeFileName(p_nScheme);
+    if (!m_bLPRDevice) {
+        if (p_nScheme == 0) setKeyValToCache(m_stSysConf.nSchemeSum, KEY_SCHEME_MODE, 0, true);
+        keyValToFile(&name[0], m_pFctKeyVal, m_nKeyValSum);
+    } else if (p_nScheme == kLicencePlateScheme) {
+        std::memcpy(m_pstKeyValWork, m_pFctKeyVal, sizeof(KeyVal) * m_nKeyValSum);
+        for (const KeyOverride& change : kLicencePlateScheme1) {
+            overrideFirst(m_pstKeyValWork, m_nKeyValSum, change.key, change.value);
         }
-        loadSchemeFile(scheme, setsFromStyle);
-        if (scheme == 0) {
-            u32 mode = 0;
-            if (getKeyValFromCache(0, KEY_SCHEME_MODE, mode) >= 0) {
-                m_bTimeScheme = mode == 1;
-                m_bDNScheme = mode == 2;
-            }
+        keyValToFile(&name[0], m_pstKeyValWork, m_nKeyValSum);
+    } else {
+        keyValToFile(&name[0], m_pFctKeyVal, m_nKeyValSum);
+    }
+}
+
+void ISensorController::loadSchemeFiles(bool p_bSetsFromStyle)
+{
+    for (u32 scheme = 0; scheme < m_stSysConf.nSchemeSum; ++scheme) {
+        if (p_bSetsFromStyle && !sensor::deviceFileExists(schemeFileName(scheme))) writeMissingSchemeFile(scheme);
+        loadSchemeFile(scheme, p_bSetsFromStyle);
+        u32 mode = 0;
+        if (scheme == 0 && getKeyValFromCache(0, KEY_SCHEME_MODE, mode) >= 0) {
+            m_bTimeScheme = mode == 1;
+            m_bDNScheme = mode == 2;
         }
     }
-
-    if (setsFromStyle) {
+    if (p_bSetsFromStyle) {
         SNS_CHECK_TEXT(setVersion(m_nVersion) == SNS_SUCCESS, "SNS_SUCCESS == setVersion(m_nVersion)",
                        "m_nVersion(%d)\n", static_cast<int>(m_nVersion));
     }
+}
 
-    buildKeyCmdMap();
-    m_pstKeyValTmp = new KeyVal[m_nKeyValSum]();
-
+void ISensorController::startFirstScheme()
+{
     if (!m_bDNScheme && !m_bTimeScheme) switch_to(0, false);
     sensorThread();
 
     SNS_CHECK_TEXT(m_pSensorThread->start(), "m_pSensorThread->start()", "");
+}
 
+void ISensorController::readDisplayFlags(const MachineInfo& p_objMachineInfo)
+{
     m_bShowWDRFalg = 1;
     m_bShowLDCFlag = 0;
     setshowBeawayFalg(true);
 
     // The host must set a video module before init; without one the display
     // flags keep their defaults rather than the process crashing.
-    if (m_pVideoStreamModule != nullptr) {
-        std::vector<AVStreamParam> streams;
-        m_pVideoStreamModule->getAVStreamParams(streams);
-        for (const AVStreamParam& stream : streams) {
-            if (isBeawayLimitedModel(machineInfo.getHardwareModel()) &&
-                stream.getVideoEncoderType() == kBeawayEncoderType && stream.getVideoHeight() <= kBeawayMaxHeight) {
-                setshowBeawayFalg(false);
-            }
+    if (m_pVideoStreamModule == nullptr) return;
+    std::vector<AVStreamParam> streams;
+    m_pVideoStreamModule->getAVStreamParams(streams);
+    for (const AVStreamParam& stream : streams) {
+        if (isBeawayLimitedModel(p_objMachineInfo.getHardwareModel()) &&
+            stream.getVideoEncoderType() == kBeawayEncoderType && stream.getVideoHeight() <= kBeawayMaxHeight) {
+            setshowBeawayFalg(false);
         }
-
-        LimitedFramesWDRModeParam wdrMode;
-        m_pVideoStreamModule->getLimitedFramesWDRModeParam(m_nCameraID, wdrMode);
-        if (wdrMode.getLimitFramesModeId() == 0 && wdrMode.getLimitWdr() == 1) m_bShowWDRFalg = 0;
-        if (wdrMode.getLDCSupport() != 0 && wdrMode.getLDCSwitch() != 0) m_bShowLDCFlag = 1;
     }
+
+    LimitedFramesWDRModeParam wdrMode;
+    m_pVideoStreamModule->getLimitedFramesWDRModeParam(m_nCameraID, wdrMode);
+    if (wdrMode.getLimitFramesModeId() == 0 && wdrMode.getLimitWdr() == 1) m_bShowWDRFalg = 0;
+    if (wdrMode.getLDCSupport() != 0 && wdrMode.getLDCSwitch() != 0) m_bShowLDCFlag = 1;
+}
+
+bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
+{
+    setFlag(FLAG_INITIALISING);
+    clearFlag(FLAG_INITIALISED);
+
+    readConfiguration(p_objModuleConfigure);
+    allocateSets();
+    const bool setsFromStyle = checkSetsAndStamp();
+    MachineInfo machineInfo;
+    SystemInfoParser::parseMachineInfo(sensor::kMachineInfoFile, machineInfo);
+    readDetailFlags(machineInfo);
+    loadSchemeFiles(setsFromStyle);
+    buildKeyCmdMap();
+    startFirstScheme();
+    readDisplayFlags(machineInfo);
 
     setFlag(FLAG_INITIALISED);
     clearFlag(FLAG_INITIALISING);
@@ -254,23 +275,26 @@ const KeyVal* ISensorController::getFactoryKeyVal(u32& p_nCount) const
 
 const KeyVal* ISensorController::getSchemeKeyVal(u32 p_nScheme, u32& p_nCount) const
 {
-    const bool held = m_ppUserKeyVal != nullptr && p_nScheme < m_stSysConf.nSchemeSum;
-    p_nCount = held ? m_nKeyValSum : 0;
-    return held ? m_ppUserKeyVal[p_nScheme] : nullptr;
+    const KeyVal* set = sensor::schemeSetsOf(this).set(p_nScheme, sensor::SchemeSets::kUserSchemes);
+    p_nCount = set != nullptr ? m_nKeyValSum : 0;
+    return set;
+}
+
+void ISensorController::takeSetViews()
+{
+    sensor::SchemeSets& sets = sensor::schemeSetsOf(this);
+    m_ppUserKeyVal = sets.pointers();
+    m_pFctKeyVal = sets.factory();
+    m_pstKeyValTmp = sets.scratch();
+    m_pstKeyValWork = sets.work();
 }
 
 void ISensorController::releaseSchemeSets()
 {
-    delete[] m_pstKeyValTmp;
-    m_pstKeyValTmp = nullptr;
     delete[] m_pKeyCmdMap;
     m_pKeyCmdMap = nullptr;
-    if (m_ppUserKeyVal != nullptr) delete[] m_ppUserKeyVal[0];
-    delete[] m_ppUserKeyVal;
-    m_ppUserKeyVal = nullptr;
-    m_pFctKeyVal = nullptr;
-    delete[] m_pstKeyValWork;
-    m_pstKeyValWork = nullptr;
+    sensor::schemeSetsOf(this).release();
+    takeSetViews();
 }
 
 void ISensorController::uinit()

@@ -20,7 +20,7 @@ static const char* const kReportModule = "SensorFile";
 namespace {
 
 const int kMaxShutterCmd = KEY_MAX_SHUTTER;
-// A style value of 100 leaves the ISP default as it is.
+// A style value of 100 leaves the ISP default as it is (a value, not a key).
 const int kKeepIspDefault = 100;
 
 using sensor::readableCount;

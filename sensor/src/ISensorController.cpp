@@ -5,6 +5,7 @@
 #include "DevicePaths.h"
 #include "DeviceTypes.h"
 #include "SensorReport.h"
+#include "SchemeSets.h"
 #include "SetsLock.h"
 
 std::atomic<int> ISensorController::m_nPassKeycmd{-1};
@@ -26,8 +27,8 @@ ISensorController::ISensorController()
       m_nVersion(8),
       m_pVideoStreamModule(nullptr),
       m_nFlags(0),
-      m_nKeyCmdSum(170),
-      m_nLastSchedule(255),
+      m_nKeyCmdSum(170),     // table capacity before the first start, not a key
+      m_nLastSchedule(255),  // no schedule state seen yet
       m_bLPRDevice(0),
       m_bShowWDRFalg(1),
       m_bTimeScheme(0),
@@ -39,6 +40,7 @@ ISensorController::ISensorController()
       m_bShowLDCFlag(1)
 {
     sensor::createSetsLock(this);
+    sensor::createSchemeSets(this);
     m_pSensorThread = new GThread(VXCallback::member(this, &ISensorController::sensorThread), "SensorThread",
                                   VXCallback::function(&GThread::emptyFun), VXCallback::function(&GThread::emptyFun));
     m_nFlags = 0;
@@ -52,6 +54,7 @@ ISensorController::~ISensorController()
         delete m_pSensorThread;
         m_pSensorThread = nullptr;
     }
+    sensor::destroySchemeSets(this);
     sensor::destroySetsLock(this);
 }
 

@@ -25,7 +25,7 @@ namespace {
 
 const char* const kSignFile = "/tmp/Debug.sign";
 const char* const kErrorLog = "/mnt/mtd/log/SensorError.log";
-const unsigned int kLogBytes = 10240;
+const unsigned int kLogBytes = 10240; // size of one log file before it rotates
 const unsigned int kLogFiles = 3;
 
 struct KindInfo {
@@ -41,7 +41,7 @@ const KindInfo kKinds[] = {
     {"[sensor warn]", sensor::kLevelWarn, sensor::kColourPlain, true},
     {"[sensor err]", sensor::kLevelDebug, sensor::kColourPlain, false},
     {"[sensor dbg]", sensor::kLevelDebug, sensor::kColourPlain, false},
-    {"[sensor info]", sensor::kLevelInfo, 35, false},
+    {"[sensor info]", sensor::kLevelInfo, sensor::kColourMagenta, false},
 };
 
 const KindInfo& kindInfo(sensor::ReportKind kind)
@@ -125,6 +125,26 @@ void formatHeaderReport(const KindInfo& info, int colour, const ReportSite& site
     printHeaderReport(info, colour, site, message.data());
 }
 
+enum class BoundedLine {
+    Coloured,       // in the colour, not logged
+    ColouredLogged, // in the colour, and logged under the tag
+    Tagged,         // plain after the tag, and logged under it
+};
+
+// A line without header, cut at the report buffer size.
+void printBounded(BoundedLine as, int colour, const char* tag, const char* format, va_list args)
+{
+    char message[kReportBufferSize];
+    std::vsnprintf(message, sizeof message, format, args);
+    if (as == BoundedLine::Tagged) {
+        std::printf("%s %s", tag, message);
+        std::fflush(stdout);
+    } else {
+        printColoured(colour, "", message);
+    }
+    if (as != BoundedLine::Coloured) writeLogEntries(tag, message, nullptr);
+}
+
 } // namespace
 
 void report(ReportKind kind, const ReportSite& site, const char* format, ...)
@@ -153,13 +173,10 @@ void reportAssert(const ReportSite& site, const char* condition, const char* det
     }
 
     if (levelAtLeast(kLevelAssert)) {
-        char detail[kReportBufferSize];
         va_list args;
         va_start(args, detailFormat);
-        std::vsnprintf(detail, sizeof detail, detailFormat, args);
+        printBounded(BoundedLine::ColouredLogged, kColourRed, info.tag, detailFormat, args);
         va_end(args);
-        printColoured(kColourRed, "", detail);
-        writeLogEntries(kindInfo(ReportKind::Assert).tag, detail, nullptr);
     }
     if (g_bEnAssert) {
         __assert_fail("bRet", site.module, static_cast<unsigned int>(site.line), site.signature);
@@ -169,12 +186,10 @@ void reportAssert(const ReportSite& site, const char* condition, const char* det
 void debugPrint(int colour, const char* format, ...)
 {
     if (!levelAtLeast(kLevelDebug)) return;
-    char message[kReportBufferSize];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(message, sizeof message, format, args);
+    printBounded(BoundedLine::Coloured, colour, nullptr, format, args);
     va_end(args);
-    printColoured(colour, "", message);
 }
 
 void plainPrint(const char* format, ...)
@@ -190,14 +205,10 @@ void plainPrint(const char* format, ...)
 void logLine(const char* tag, const char* format, ...)
 {
     if (!levelAtLeast(kLevelAssert)) return;
-    char message[kReportBufferSize];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(message, sizeof message, format, args);
+    printBounded(BoundedLine::Tagged, kColourPlain, tag, format, args);
     va_end(args);
-    std::printf("%s %s", tag, message);
-    std::fflush(stdout);
-    writeLogEntries(tag, message, nullptr);
 }
 
 } // namespace sensor

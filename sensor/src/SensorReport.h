@@ -21,15 +21,13 @@ struct ReportSite {
 
 enum class ReportKind { Assert, Warn, Err, Dbg, Info };
 
-constexpr int kLevelAssert = 0;
-constexpr int kLevelWarn = 4;
-constexpr int kLevelDebug = 6; // error reports, debug reports and debug prints
-constexpr int kLevelInfo = 7;
+// The debug level from which each kind of report shows; kLevelDebug serves
+// error reports, debug reports and debug prints.
+enum ReportLevel : int { kLevelAssert = 0, kLevelWarn = 4, kLevelDebug = 6, kLevelInfo = 7 };
 
-constexpr int kColourPlain = 0;
-constexpr int kColourRed = 31;
-constexpr int kColourGreen = 32;
-constexpr int kColourWhite = 37;
+// Console colour codes.
+enum ReportColour : int { kColourPlain = 0, kColourRed = 31, kColourGreen = 32, kColourMagenta = 35,
+                          kColourWhite = 37 };
 
 // Messages longer than this are cut.
 constexpr int kReportBufferSize = 2048;

@@ -220,8 +220,27 @@ protected:
     bool isBusy() const { return (m_nFlags.load() & (FLAG_RESETTING | FLAG_RESTORING | FLAG_SWITCHING)) != 0; }
 
     // Steps of start-up and shut-down, also used by a factory reset.
+    void readConfiguration(const ModuleConfigure& p_objModuleConfigure);
+    // Builds the factory set from the style and the sets around it.
+    void allocateSets();
+    // Whether the sets were built from a sound style; the stamp is checked
+    // only then.
+    bool checkSetsAndStamp();
+    // The limited infrared power, the lens and the licence-plate role from the
+    // module's detail text.
+    void readDetailFlags(const MachineInfo& p_objMachineInfo);
+    // Writes a scheme file the device lacks from the factory set.
+    void writeMissingSchemeFile(u32 p_nScheme);
+    void loadSchemeFiles(bool p_bSetsFromStyle);
     void buildKeyCmdMap();
+    // Applies scheme 0 unless the schedule or day and night choose, then
+    // starts the sensor thread.
+    void startFirstScheme();
+    // What the host shows, from the video module's streams and modes.
+    void readDisplayFlags(const MachineInfo& p_objMachineInfo);
     void releaseSchemeSets();
+    // Points the described set members at the sets beside the object (SchemeSets.h).
+    void takeSetViews();
     // Removes this channel's scheme files (schemes 0 to 3) through the shell.
     void deleteSchemeFiles();
     // Deletes the scheme files when the stamp is not this build's and a new
@@ -240,6 +259,9 @@ protected:
     bool sendValue(u32 p_nCmd, u32 p_nOpt, int p_nValue);
     // Held while the parameter sets are read or written (see selectScheme).
     std::unique_lock<std::recursive_mutex> lockSets();
+    // Takes the sets lock and marks a switch to p_nScheme as running; the
+    // caller applies the set and clears FLAG_SWITCHING.
+    std::unique_lock<std::recursive_mutex> beginSwitch(int p_nScheme);
 
     SysConfig m_stSysConf;
     int m_nCameraID;
