@@ -1,5 +1,6 @@
 #include "SimPower.h"
 
+#include <atomic>
 #include <mutex>
 
 namespace {
@@ -20,9 +21,21 @@ PowerState& state()
     return power;
 }
 
+std::atomic<bool> g_durableSync{true};
+
 } // namespace
 
 namespace technic_sim {
+
+void setDurableSync(bool on)
+{
+    g_durableSync = on;
+}
+
+bool durableSync()
+{
+    return g_durableSync;
+}
 
 void cutPowerAfterBytes(std::uint64_t n)
 {

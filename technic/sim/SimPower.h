@@ -20,6 +20,13 @@ void cutPowerBeforeRename();
 void restorePower();
 bool powerCut();
 
+// Whether VXFile::sync and syncFolder push to the PC's disk (on by default).
+// A simulator may turn it off: its camera's flash needs no durability across
+// the PC's own power cuts, and each fsync costs milliseconds. Saves still go
+// through the temporary file and the rename, and cuts still act as above.
+void setDurableSync(bool on);
+bool durableSync();
+
 // --- hooks of the stand-in VXFile ---
 // How many of `length` bytes a write may pass before an armed cut; cuts
 // power when the cut falls inside these bytes.

@@ -113,7 +113,7 @@ void VXFile::close()
 bool VXFile::sync()
 {
     if (m_pFile == nullptr || technic_sim::powerCut()) return false;
-    return fflush(m_pFile) == 0 && fsync(fileno(m_pFile)) == 0;
+    return fflush(m_pFile) == 0 && (!technic_sim::durableSync() || fsync(fileno(m_pFile)) == 0);
 }
 
 bool VXFile::rename(const char* from, const char* to)
@@ -125,6 +125,7 @@ bool VXFile::rename(const char* from, const char* to)
 bool VXFile::syncFolder(const char* path)
 {
     if (path == nullptr || technic_sim::powerCut()) return false;
+    if (!technic_sim::durableSync()) return true;
     const int fd = ::open(technic::devicePath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;
     const bool synced = fsync(fd) == 0;
