@@ -520,14 +520,8 @@ SchemeValues schemeValues(CommandContext& context, int scheme, int currentScheme
         for (const auto& pair : pairs) values[static_cast<u32>(pair.first)] = pair.second;
         return values;
     }
-    char name[96];
-    if (controller.isThermalChannel()) {
-        std::snprintf(name, sizeof name, "/mnt/mtd/code/config_file/sensor-thermal%d.cfg", scheme);
-    } else {
-        std::snprintf(name, sizeof name, "/mnt/mtd/code/config_file/sensor%d_%d.cfg", controller.getCameraID(), scheme);
-    }
     std::vector<KeyVal> set;
-    readKeyValFile(name, set);
+    readKeyValFile(controller.schemeFileName(static_cast<u32>(scheme)), set);
     for (const KeyVal& record : set) values[record.key] = static_cast<int32_t>(record.value);
     return values;
 }
