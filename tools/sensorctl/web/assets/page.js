@@ -3,7 +3,7 @@
 "use strict";
 
 const preview = document.getElementById("preview-states");
-const page = { channel: 1, tab: 0, state: null, previewStates: preview ? JSON.parse(preview.textContent) : null };
+const page = { channel: 1, tab: 0, state: null, loads: 0, previewStates: preview ? JSON.parse(preview.textContent) : null };
 const $ = (id) => document.getElementById(id);
 
 async function call(path, body) {
@@ -85,7 +85,12 @@ function draw() {
 }
 
 async function load() {
-  page.state = page.previewStates ? page.previewStates[page.channel - 1] : await call("/api/state?channel=" + page.channel);
+  // Answers may come back out of order when changes follow quickly: only the
+  // latest request may draw, or an older state would overwrite a newer one.
+  const request = ++page.loads;
+  const state = page.previewStates ? page.previewStates[page.channel - 1] : await call("/api/state?channel=" + page.channel);
+  if (request !== page.loads) return;
+  page.state = state;
   draw();
   if (!page.previewStates) await loadConsole();
 }
@@ -105,7 +110,9 @@ function wire() {
     return;
   }
   $("scheme").addEventListener("change", async () => {
-    showCalls(await call("/api/scheme", { channel: page.channel, scheme: Number($("scheme").value) }), "scheme " + $("scheme").value);
+    // Read the choice now: a redraw during the call resets the select.
+    const scheme = Number($("scheme").value);
+    showCalls(await call("/api/scheme", { channel: page.channel, scheme: scheme }), "scheme " + scheme);
     await load();
   });
   for (const action of ["flush", "revert", "factory-reset"]) {
