@@ -218,6 +218,10 @@ TEST(Sensorctl, TreeScriptAndConsoleErrors)
     EXPECT_TRUE(logged.err.empty()) << logged.err;
     EXPECT_NE(root.readFile("/console.log").find("video\t1\t"), std::string::npos);
     EXPECT_TRUE(runSensorctl(root.path(), "--quiet get 34").err.empty());
+    const Outcome preview = runSensorctl(root.path(), "--quiet preview --out " + root.host("/page.html"));
+    EXPECT_EQ(preview.code, 0);
+    EXPECT_TRUE(preview.err.empty() && preview.out.empty()) << preview.err << preview.out;
+    EXPECT_NE(root.readFile("/page.html").find("\"name\":\"Brightness\""), std::string::npos);
 
     // The tree's abort switch: a failed assertion ends with its own code.
     root.writeFile("/tmp/Debug.sign", "1\n1\n");

@@ -11,7 +11,7 @@ const std::vector<Standalone>& standaloneTable()
     static const std::vector<Standalone> table = {
         {"serve", "serve [--port N] [--listen ADDR]", "the imaging page of every channel, live (default 127.0.0.1:8080)",
          true, true, runServe},
-        {"preview", "preview --out FILE", "the imaging page as one static HTML file", true, true, runPreview},
+        {"preview", "preview --out FILE", "the imaging page as one static HTML file", true, false, runPreview},
         {"lint", "lint [STYLE] [DIVERSITY]", "check a style pair (default: the tree's); FILE:LINE:COLUMN: message",
          false, false, [](const std::vector<std::string>& args) { return runLint(args, results(), stderr); }},
     };

@@ -120,7 +120,6 @@ int runServe(const std::vector<std::string>& args)
 int runPreview(const std::vector<std::string>& args)
 {
     if (args.size() != 2 || args[0] != "--out") return usage("preview --out FILE");
-    dup2(STDERR_FILENO, STDOUT_FILENO); // the library's console lines are no part of the result
     CameraService service;
     std::string error;
     if (!service.open(error)) {
