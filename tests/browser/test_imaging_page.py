@@ -5,7 +5,8 @@ usage: test_imaging_page.py SENSORCTL EXAMPLE_ROOTFS SCHEDULE_SCRIPT [SCREENSHOT
 
 One browser session for the whole scenario: move Brightness to 60 and see its
 ISP call, switch scheme and back, flush, restart the server on the same tree
-and find 60 again, choose channel 2, then run a scheduled tree's day.
+and find 60 again, choose channel 2, then run a scheduled tree's day, and the
+same day again in manual mode.
 """
 import re
 import shutil
@@ -130,6 +131,11 @@ def main():
         expected = ["06:00  channel 1  scheme 3", "08:00  channel 1  scheme 1",
                     "18:00  channel 1  scheme 2", "22:00  channel 1  scheme 0"]
         wait_for(driver, lambda d: all(line in d.find_element(By.ID, "switches").get_attribute("textContent") for line in expected), "the day's switches")
+        # In manual mode the same day brings no switch.
+        choose(driver, "mode", 0, "manual mode: result 0")
+        driver.find_element(By.ID, "clock-run").click()
+        wait_for(driver, lambda d: d.find_element(By.ID, "switches").get_attribute("textContent") == "no switch",
+                 "no switch in manual mode")
     finally:
         server.stop()
         driver.quit()

@@ -91,6 +91,7 @@ TEST(WebServer, RefusedRequestsAnswer4xxWithAMessageAndChangeNothing)
         {"no such channel", "POST", "/api/set", {}, R"({"channel":7,"key":34,"value":1})", 400, "no channel 7"},
         {"huge body", "POST", "/api/set", {}, std::string(1 << 20, ' '), 413, "larger than"},
         {"wrong method", "GET", "/api/set", {}, "", 405, "POST only"},
+        {"mode out of range", "POST", "/api/mode", {}, R"({"channel":1,"mode":2})", 400, "0 (manual) or 1"},
         {"unknown action", "POST", "/api/action", {}, R"({"channel":1,"action":"format"})", 400, "unknown action"},
         {"clock start", "POST", "/api/clock", {}, R"({"start":"25:00","hours":1})", 400, "HH:MM"},
         {"no such path", "GET", "/etc/passwd", {}, "", 404, "no such page"},
@@ -130,6 +131,14 @@ TEST(WebServer, AChangeAnswersItsResultReadBackAndIspCalls)
     EXPECT_EQ(60, answer["value"]);
     EXPECT_EQ(json::array({"0\t34\tSET\t60\tok"}), answer["isp"]);
     EXPECT_EQ(60, brightness(served.service()));
+
+    // The mode is the controller's, as the next state shows.
+    const int before = served.service().state(1)["mode"];
+    const auto mode = client.Post("/api/mode", json{{"channel", 1}, {"mode", 1 - before}}.dump(), "application/json");
+    ASSERT_TRUE(mode);
+    ASSERT_EQ(200, mode->status) << mode->body;
+    EXPECT_EQ(0, json::parse(mode->body)["result"]);
+    EXPECT_EQ(1 - before, served.service().state(1)["mode"]);
 }
 
 TEST(WebServer, HoldsAThousandRequestsFromEightClients)

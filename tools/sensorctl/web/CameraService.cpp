@@ -142,10 +142,20 @@ json CameraService::setScheme(int channel, int scheme)
 
 json CameraService::setDayNight(int channel, int state)
 {
+    return runHostSwitch(channel, [state](ISensorController& controller) { return controller.setDNState(state); });
+}
+
+json CameraService::setMode(int channel, int mode)
+{
+    return runHostSwitch(channel, [mode](ISensorController& controller) { return controller.setParamMode(mode); });
+}
+
+json CameraService::runHostSwitch(int channel, const std::function<bool(ISensorController&)>& operation)
+{
     std::lock_guard<std::mutex> lock(m_mutex);
     m_session.takeCalls();
     ISensorController& controller = m_session.controller(channel);
-    const bool ok = withClockMoving([&] { return json(controller.setDNState(state)); });
+    const bool ok = withClockMoving([&] { return json(operation(controller)); });
     return withCalls({{"result", ok ? 0 : -1}});
 }
 

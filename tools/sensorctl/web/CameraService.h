@@ -34,6 +34,8 @@ public:
     nlohmann::json setParameter(int channel, int key, int value);
     nlohmann::json setScheme(int channel, int scheme);
     nlohmann::json setDayNight(int channel, int state);
+    // 0 manual, 1 automatic (by schedule or day/night).
+    nlohmann::json setMode(int channel, int mode);
     // "flush", "revert" or "factory-reset"; false for any other name.
     bool isAction(const std::string& action) const;
     nlohmann::json runAction(int channel, const std::string& action);
@@ -48,6 +50,8 @@ private:
     // its own (a scheme change waits in 0.5 s steps while the sensor thread
     // is busy), which would otherwise never end.
     nlohmann::json withClockMoving(const std::function<nlohmann::json()>& operation);
+    // A host operation answering true or false, as {"result": 0 or -1, "isp"}.
+    nlohmann::json runHostSwitch(int channel, const std::function<bool(ISensorController&)>& operation);
     int startedChannels() const;
     static int hostAction(ISensorController& controller, const std::string& action);
 

@@ -177,13 +177,20 @@ void WebServer::addRoutes()
             answer(response, m_service.setScheme(body["channel"], body["scheme"]));
         }
     });
-    m_routes["/api/daynight"] = "POST";
-    m_server->Post("/api/daynight", [this, read](const httplib::Request& request, httplib::Response& response) {
-        json body;
-        if (!read(request, response, {{"state", false}}, body)) return;
-        if (body["state"] != 0 && body["state"] != 1) return refuse(response, 400, "state is 0 (day) or 1 (night)");
-        answer(response, m_service.setDayNight(body["channel"], body["state"]));
-    });
+    // A channel's setting that is 0 or 1, in a field of its own name.
+    auto postZeroOrOne = [this, read](const char* path, const char* field, const char* refusal,
+                                      json (CameraService::*set)(int, int)) {
+        m_routes[path] = "POST";
+        m_server->Post(path, [this, read, field, refusal, set](const httplib::Request& request,
+                                                               httplib::Response& response) {
+            json body;
+            if (!read(request, response, {{field, false}}, body)) return;
+            if (body[field] != 0 && body[field] != 1) return refuse(response, 400, refusal);
+            answer(response, (m_service.*set)(body["channel"], body[field]));
+        });
+    };
+    postZeroOrOne("/api/daynight", "state", "state is 0 (day) or 1 (night)", &CameraService::setDayNight);
+    postZeroOrOne("/api/mode", "mode", "mode is 0 (manual) or 1 (automatic)", &CameraService::setMode);
     m_routes["/api/action"] = "POST";
     m_server->Post("/api/action", [this, read](const httplib::Request& request, httplib::Response& response) {
         json body;

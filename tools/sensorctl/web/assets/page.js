@@ -78,7 +78,7 @@ function draw() {
   const schemes = [...Array(state.schemes).keys()].map((i) => element("option", { value: i, textContent: i }));
   $("scheme").replaceChildren(...schemes);
   $("scheme").value = state.scheme;
-  $("mode").textContent = state.mode === 0 ? "manual" : "automatic";
+  $("mode").value = state.mode;
   $("daynight").value = state.dayNight;
   $("clock").textContent = state.clock;
   drawItems();
@@ -106,7 +106,7 @@ function wire() {
   $("channel").addEventListener("change", () => { page.channel = Number($("channel").value); load(); });
   if (page.previewStates) {
     $("preview-note").hidden = false;
-    for (const id of ["scheme", "flush", "revert", "factory-reset", "daynight", "clock-run"]) $(id).disabled = true;
+    for (const id of ["scheme", "mode", "flush", "revert", "factory-reset", "daynight", "clock-run"]) $(id).disabled = true;
     return;
   }
   $("scheme").addEventListener("change", async () => {
@@ -121,6 +121,11 @@ function wire() {
       await load();
     });
   }
+  $("mode").addEventListener("change", async () => {
+    const mode = Number($("mode").value);
+    showCalls(await call("/api/mode", { channel: page.channel, mode: mode }), mode === 0 ? "manual mode" : "automatic mode");
+    await load();
+  });
   $("daynight").addEventListener("change", async () => {
     showCalls(await call("/api/daynight", { channel: page.channel, state: Number($("daynight").value) }), "day/night");
     await load();
