@@ -6,7 +6,6 @@
 #include "DeviceTypes.h"
 #include "SensorReport.h"
 #include "SchemeSets.h"
-#include "SetsLock.h"
 
 std::atomic<int> ISensorController::m_nPassKeycmd{-1};
 std::atomic<int> ISensorController::m_nChanneldDosomething{-1};
@@ -39,7 +38,6 @@ ISensorController::ISensorController()
       m_bThermalChannel(0),
       m_bShowLDCFlag(1)
 {
-    sensor::createSetsLock(this);
     sensor::createSchemeSets(this);
     m_pSensorThread = new GThread(VXCallback::member(this, &ISensorController::sensorThread), "SensorThread",
                                   VXCallback::function(&GThread::emptyFun), VXCallback::function(&GThread::emptyFun));
@@ -55,12 +53,11 @@ ISensorController::~ISensorController()
         m_pSensorThread = nullptr;
     }
     sensor::destroySchemeSets(this);
-    sensor::destroySetsLock(this);
 }
 
 std::unique_lock<std::recursive_mutex> ISensorController::lockSets()
 {
-    return std::unique_lock<std::recursive_mutex>(sensor::setsLockOf(this));
+    return std::unique_lock<std::recursive_mutex>(sensor::schemeSetsOf(this).lock());
 }
 
 void ISensorController::setChannelID(int p_nChannelID)

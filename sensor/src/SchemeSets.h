@@ -5,10 +5,11 @@
 // m_pFctKeyVal, m_pstKeyValTmp, m_pstKeyValWork); the owner itself lives
 // beside the controller (BesideObject.h), since the object may hold nothing
 // more than its described members. The bounds guard of a scheme index is
-// written here once.
+// written here once, and the lock that guards the sets is held here too.
 #ifndef SENSOR_SRC_SCHEME_SETS_H
 #define SENSOR_SRC_SCHEME_SETS_H
 
+#include <mutex>
 #include <vector>
 
 #include "SensorTypes.h"
@@ -46,6 +47,10 @@ public:
     KeyVal* scratch() { return held() ? m_scratch.data() : nullptr; }
     KeyVal* work() { return held() ? m_work.data() : nullptr; }
 
+    // Taken by host operations and by the sensor thread's switch (recursive:
+    // a switch calls operations that take it again).
+    std::recursive_mutex& lock() { return m_lock; }
+
 private:
     u32 m_schemes = 0;
     u32 m_count = 0;
@@ -53,6 +58,7 @@ private:
     std::vector<KeyVal*> m_pointers;
     std::vector<KeyVal> m_scratch;
     std::vector<KeyVal> m_work;
+    std::recursive_mutex m_lock;
 };
 
 // The sets of `owner`, created in its constructor, destroyed in its destructor.
