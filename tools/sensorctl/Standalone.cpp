@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "Commands.h"
+#include "check/CheckCommand.h"
 #include "lint/LintCommand.h"
 #include "web/ServeCommand.h"
 
@@ -14,6 +15,9 @@ const std::vector<Standalone>& standaloneTable()
         {"preview", "preview --out FILE", "the imaging page as one static HTML file", true, false, runPreview},
         {"lint", "lint [STYLE] [DIVERSITY]", "check a style pair (default: the tree's); FILE:LINE:COLUMN: message",
          false, false, [](const std::vector<std::string>& args) { return runLint(args, results(), stderr); }},
+        {"check", "check [KEY...] [--channel N] [-E] [--save]",
+         "bring-up check: every key set to its limits and options, read back, seen at the ISP; schemes; values put back",
+         true, false, [](const std::vector<std::string>& args) { return runCheck(args); }},
     };
     return table;
 }

@@ -111,12 +111,12 @@ int main(int argc, char** argv)
     std::FILE* const resultStream = console.route(options.quiet, options.logPath, error);
     if (resultStream == nullptr) return failWith(kExitRuntime, error);
     setResults(resultStream);
+    setJsonOutput(options.json);
     if (standalone != nullptr) return standalone->run(std::vector<std::string>(words.begin() + 1, words.end()));
 
     Session session;
     session.setEchoCalls(options.trace);
     if (!session.open(options.start, options.startTime, error)) return failWith(kExitRuntime, error);
     session.takeCalls();
-    setJsonOutput(options.json);
     return runSteps(session, steps, options.policy);
 }

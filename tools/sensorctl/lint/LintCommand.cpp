@@ -77,18 +77,23 @@ bool treePairs(std::vector<std::pair<std::string, std::string>>& pairs, std::str
 {
     Session session;
     if (!session.open(false, SimulatedStart{}, error)) return false;
-    MachineInfo machine;
-    SystemInfoParser::parseMachineInfo(kMachineInfoFile, machine);
     for (int channel = 1; channel <= session.channelCount(); ++channel) {
-        std::string style, diversity;
-        getStyleDocuments(channel, machine.getDeviceType(), style, diversity);
-        const auto pair = std::make_pair(hostPath(style), hostPath(diversity));
+        const auto pair = channelStylePair(channel);
         if (std::find(pairs.begin(), pairs.end(), pair) == pairs.end()) pairs.push_back(pair);
     }
     return true;
 }
 
 } // namespace
+
+std::pair<std::string, std::string> channelStylePair(int channel)
+{
+    MachineInfo machine;
+    SystemInfoParser::parseMachineInfo(kMachineInfoFile, machine);
+    std::string style, diversity;
+    getStyleDocuments(channel, machine.getDeviceType(), style, diversity);
+    return std::make_pair(hostPath(style), hostPath(diversity));
+}
 
 LintRules rulesOfTree()
 {

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "StyleLint.h"
@@ -13,6 +14,9 @@
 // The key table, the ranges of the tree's ISP profile and the detail fields
 // of its module configuration (besides the ones every module may carry).
 LintRules rulesOfTree();
+
+// The style and diversity files a channel of the tree loads (host paths).
+std::pair<std::string, std::string> channelStylePair(int channel);
 
 // 0: clean, 1: findings (or nothing to lint).
 int runLint(const std::vector<std::string>& args, std::FILE* out, std::FILE* errors);

@@ -1,0 +1,42 @@
+// The camera as the check found it: the current scheme and every value of
+// every scheme, put back at the end, after an interruption too.
+#ifndef SENSORCTL_CHECK_SNAPSHOT_H
+#define SENSORCTL_CHECK_SNAPSHOT_H
+
+#include <string>
+#include <vector>
+
+#include "ISensorController.h"
+
+class CameraSnapshot {
+public:
+    explicit CameraSnapshot(ISensorController& controller);
+    // Writes every value back into its scheme, applies the current scheme
+    // in full so that the ISP holds its values again, and switches to it.
+    void restore();
+    // "" when every scheme holds its values as found; else the first difference.
+    std::string difference() const;
+    int scheme() const { return m_nScheme; }
+    int schemeCount() const { return static_cast<int>(m_sets.size()); }
+    // A scheme's values as found.
+    const std::vector<KeyVal>& set(int scheme) const { return m_sets[static_cast<size_t>(scheme)]; }
+
+private:
+    void writeSets();
+
+    ISensorController& m_controller;
+    int m_nScheme = 0;
+    std::vector<std::vector<KeyVal>> m_sets;
+};
+
+// Every user scheme's set, in scheme order.
+std::vector<std::vector<KeyVal>> schemeSets(ISensorController& controller);
+
+// SIGINT and SIGTERM while the check runs: the first asks it to stop and put
+// the camera back, a second ends the process at once.
+void catchCheckSignals();
+void releaseCheckSignals();
+// The signal that asked the check to stop, 0 for none.
+int checkInterruption();
+
+#endif
