@@ -130,6 +130,51 @@ std::string applyFail(const std::vector<std::string>& words, const std::string&)
     return "";
 }
 
+
+std::string applyIgnore(const std::vector<std::string>& words, const std::string&)
+{
+    uint32_t command = 0;
+    if (words.size() != 2 || !parseCommand(words[1], command)) return "expected: ignore <command>";
+    // Several fault lines of a command add up.
+    CommandFault fault = plantedFault(command);
+    fault.ignoreSets = true;
+    setFault(command, fault);
+    return "";
+}
+
+std::string applySkew(const std::vector<std::string>& words, const std::string&)
+{
+    uint32_t command = 0;
+    int32_t delta = 0;
+    if (words.size() != 3 || !parseCommand(words[1], command) || !parseInt32(words[2], delta)) {
+        return "expected: skew <command> <delta>";
+    }
+    // Several fault lines of a command add up.
+    CommandFault fault = plantedFault(command);
+    fault.skew = delta;
+    setFault(command, fault);
+    return "";
+}
+
+std::string applyHold(const std::vector<std::string>& words, const std::string&)
+{
+    uint32_t command = 0;
+    int32_t min = 0, max = 0;
+    std::string minName, minText, maxName, maxText;
+    if (words.size() != 4 || !parseCommand(words[1], command) || !splitOption(words[2], minName, minText) ||
+        !splitOption(words[3], maxName, maxText) || minName != "min" || maxName != "max" || !parseInt32(minText, min) ||
+        !parseInt32(maxText, max) || min > max) {
+        return "expected: hold <command> min=<v> max=<v>, min not above max";
+    }
+    // Several fault lines of a command add up.
+    CommandFault fault = plantedFault(command);
+    fault.holds = true;
+    fault.holdMin = min;
+    fault.holdMax = max;
+    setFault(command, fault);
+    return "";
+}
+
 struct Keyword {
     const char* name;
     LineHandler apply;
@@ -143,6 +188,9 @@ const Keyword kKeywords[] = {
     {"version", applyVersion},
     {"sensorcheck", applySensorCheck},
     {"fail", applyFail},
+    {"ignore", applyIgnore},
+    {"skew", applySkew},
+    {"hold", applyHold},
 };
 
 std::string trim(const std::string& text)

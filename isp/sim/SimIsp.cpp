@@ -98,16 +98,31 @@ bool SimIsp::failing(uint32_t command, uint32_t option) const
     return m_failures.count({command, -1}) != 0 || m_failures.count({command, static_cast<int>(option)}) != 0;
 }
 
+int32_t SimIsp::heldValue(uint32_t command, int32_t value) const
+{
+    const auto fault = m_faults.find(command);
+    if (fault == m_faults.end() || !fault->second.holds) return value;
+    return std::min(std::max(value, fault->second.holdMin), fault->second.holdMax);
+}
+
+int32_t SimIsp::answeredValue(uint32_t command, int32_t value) const
+{
+    const auto fault = m_faults.find(command);
+    return fault == m_faults.end() ? value : value + fault->second.skew;
+}
+
 int SimIsp::handleSet(IspCall& call, void*)
 {
+    const auto fault = m_faults.find(call.command);
+    if (fault != m_faults.end() && fault->second.ignoreSets) return 0;
     const Slot slot{call.channel, call.command};
     const PayloadShape* shape = findPayloadShape(call.command);
     if (shape != nullptr && shape->kind == PayloadKind::Record) {
         m_records[slot] = call.record;
-        if (shape->valueWord >= 0) m_values[slot] = call.value;
+        if (shape->valueWord >= 0) m_values[slot] = heldValue(call.command, call.value);
         return 0;
     }
-    m_values[slot] = call.value;
+    m_values[slot] = heldValue(call.command, call.value);
     return 0;
 }
 
@@ -137,7 +152,7 @@ int SimIsp::handleGet(IspCall& call, void* data)
         return 0;
     }
     const auto found = m_values.find({call.channel, call.command});
-    call.value = call.corrected = found == m_values.end() ? 0 : found->second;
+    call.value = call.corrected = answeredValue(call.command, found == m_values.end() ? 0 : found->second);
     if (shape != nullptr) {
         // A record answers whole, as the camera's ISP does: the last one set,
         // with the command's value in its place.
@@ -188,6 +203,7 @@ void SimIsp::clearState()
     m_ranges.clear();
     m_execStatus.clear();
     m_failures.clear();
+    m_faults.clear();
     m_versionText = kDefaultVersionText;
     m_sensorCheckResult = 0;
     m_trace.clear();
@@ -242,6 +258,19 @@ void SimIsp::clearFailures()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_failures.clear();
+}
+
+void SimIsp::setFault(uint32_t command, const CommandFault& fault)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_faults[command] = fault;
+}
+
+CommandFault SimIsp::plantedFault(uint32_t command)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto found = m_faults.find(command);
+    return found == m_faults.end() ? CommandFault() : found->second;
 }
 
 void SimIsp::setExecStatus(uint32_t command, int32_t status)

@@ -28,6 +28,8 @@ public:
     void setRange(uint32_t command, const DynamicRange& range);
     void failCommand(uint32_t command, int option);
     void clearFailures();
+    void setFault(uint32_t command, const CommandFault& fault);
+    CommandFault plantedFault(uint32_t command);
     void setExecStatus(uint32_t command, int32_t status);
     void setVersionText(const std::string& text);
     void setSensorCheckResult(int32_t result);
@@ -49,6 +51,9 @@ private:
     int handleStatus(IspCall& call, void* data);
     void noteInput(IspCall& call, const void* data) const;
     bool failing(uint32_t command, uint32_t option) const;
+    // What a SET of the command keeps of the value, and a GET answers of it.
+    int32_t heldValue(uint32_t command, int32_t value) const;
+    int32_t answeredValue(uint32_t command, int32_t value) const;
     void clearState();
 
     std::mutex m_mutex;
@@ -59,6 +64,7 @@ private:
     std::map<uint32_t, DynamicRange> m_ranges;
     std::map<uint32_t, int32_t> m_execStatus;
     std::set<std::pair<uint32_t, int>> m_failures;
+    std::map<uint32_t, CommandFault> m_faults;
     std::string m_versionText;
     int32_t m_sensorCheckResult = 0;
     std::deque<IspCall> m_trace;

@@ -28,6 +28,8 @@ void setDynamicCommands(std::vector<int32_t> commands, int reportedCount)
 void setRange(uint32_t command, const DynamicRange& range) { isp().setRange(command, range); }
 void failCommand(uint32_t command, int option) { isp().failCommand(command, option); }
 void clearFailures() { isp().clearFailures(); }
+void setFault(uint32_t command, const CommandFault& fault) { isp().setFault(command, fault); }
+CommandFault plantedFault(uint32_t command) { return isp().plantedFault(command); }
 void setExecStatus(uint32_t command, int32_t status) { isp().setExecStatus(command, status); }
 void setVersionText(const std::string& text) { isp().setVersionText(text); }
 void setSensorCheckResult(int32_t result) { isp().setSensorCheckResult(result); }

@@ -11,7 +11,7 @@
 //     such a command writes that one int32 only;
 //   - the published dynamic command list and one range per command;
 //   - an execution status per command, a version text, the sensor-check
-//     result word, forced failures and a trace of every call.
+//     result word, forced failures, planted faults and a trace of every call.
 // All functions are thread-safe.
 #ifndef ISP_SIM_H
 #define ISP_SIM_H
@@ -57,7 +57,7 @@ struct DynamicRange {
     int32_t reportedItems = -1;
 };
 
-// Empties values, records, list, ranges, statuses, failures and the trace,
+// Empties values, records, list, ranges, statuses, failures, faults and the trace,
 // and restores the default version text and sensor-check result. The call
 // observer is kept.
 void reset();
@@ -81,6 +81,20 @@ void setRange(uint32_t command, const DynamicRange& range);
 // only the given one.
 void failCommand(uint32_t command, int option = -1);
 void clearFailures();
+
+// Faults a command can be given to prove that a checker catches them.
+struct CommandFault {
+    bool ignoreSets = false; // SET succeeds but keeps the old value
+    int32_t skew = 0;        // GET answers the held value plus this
+    // SET holds the value only within [holdMin, holdMax], clamping it there,
+    // whatever range the command publishes.
+    bool holds = false;
+    int32_t holdMin = 0;
+    int32_t holdMax = 0;
+};
+// Replaces the command's faults; a default CommandFault clears them.
+void setFault(uint32_t command, const CommandFault& fault);
+CommandFault plantedFault(uint32_t command);
 
 void setExecStatus(uint32_t command, int32_t status);
 void setVersionText(const std::string& text);

@@ -173,7 +173,7 @@ void checkLimitsAndOptions(CheckRun& run)
     const std::vector<const CheckKey*> keys = keysOfKind(run, KeyKind::Sent);
     if (keys.empty()) run.report.notSupported();
     for (const CheckKey* key : keys) {
-        if (checkInterruption() != 0) return;
+        if (run.stopping()) return;
         checkEveryValue(run, key->key, run.channel.reachesIsp(*key) ? key->command : 0,
                         *run.channel.style.find(static_cast<int>(key->key)));
     }
@@ -185,7 +185,7 @@ void checkOutsideTheRange(CheckRun& run)
     for (const CheckKey* key : keysOfKind(run, KeyKind::Sent)) {
         const StyleItem& item = *run.channel.style.find(static_cast<int>(key->key));
         if (!item.ranged || item.min == INT_MIN || item.max == INT_MAX) continue;
-        if (checkInterruption() != 0) return;
+        if (run.stopping()) return;
         any = true;
         const int original = readValue(run.channel, key->key);
         const std::string below = outsideOutcome(run.channel, key->key, item.min - 1, item);
@@ -235,7 +235,7 @@ void checkStoredOnlyKeys(CheckRun& run)
     const std::vector<const CheckKey*> keys = keysOfKind(run, KeyKind::Stored);
     if (keys.empty()) run.report.notSupported();
     for (const CheckKey* key : keys) {
-        if (checkInterruption() != 0) return;
+        if (run.stopping()) return;
         checkEveryValue(run, key->key, 0, *run.channel.style.find(static_cast<int>(key->key)));
     }
 }
@@ -253,7 +253,7 @@ void checkModeDependentKeys(CheckRun& run)
     const bool lightTypeHeld = channel.controller.getKeyValFromCache(static_cast<u32>(channel.currentScheme()), KEY_LIGHT_TYPE, held) >= 0;
     const int lightType = static_cast<int>(held);
     for (const CheckKey* key : keys) {
-        if (checkInterruption() != 0) break;
+        if (run.stopping()) break;
         const StyleItem& item = *channel.style.find(static_cast<int>(key->key));
         const bool twin = key->twinOf != 0;
         if (twin && !lightTypeHeld) {

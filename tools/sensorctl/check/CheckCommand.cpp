@@ -12,17 +12,45 @@
 
 namespace {
 
-struct CheckOptions {
-    int channel = 0; // 0: every channel
-    bool stopAtFailure = false;
-    CheckScope scope;
-};
+// Simulated time the sensor threads run before the check: one pass.
+const std::int64_t kSettleSeconds = 60;
 
 bool usage(const std::string& message)
 {
     std::fprintf(stderr, "sensorctl: check: %s\nusage: check [KEY...] [--channel N] [-E] [--save]\n", message.c_str());
     return false;
 }
+
+// Runs the tests on one channel and puts its values back; false when the run is to stop.
+bool checkChannel(Session& session, int number, const CheckOptions& options, CheckReport& report)
+{
+    CheckChannel channel(session, number);
+    CameraSnapshot snapshot(channel);
+    report.beginChannel(number);
+    bool carryOn = true;
+    for (const CheckTest& test : checkTests()) {
+        CheckRun run{channel, report, options.scope, snapshot, test.name};
+        if (run.stopping()) break;
+        report.beginTest(test.name);
+        test.run(run);
+        snapshot.restore();
+        if (!report.endTest() && options.stopAtFailure) {
+            carryOn = false;
+            break;
+        }
+    }
+    snapshot.restore();
+    const std::string difference = snapshot.difference();
+    if (!difference.empty()) {
+        report.beginTest("values as found");
+        report.fail(difference);
+        report.endTest();
+    }
+    report.endChannel();
+    return carryOn && checkInterruption() == 0;
+}
+
+} // namespace
 
 bool parseCheckArgs(const std::vector<std::string>& args, CheckOptions& options)
 {
@@ -46,38 +74,6 @@ bool parseCheckArgs(const std::vector<std::string>& args, CheckOptions& options)
     return true;
 }
 
-// Runs the tests on one channel and puts its values back; false when the run is to stop.
-bool checkChannel(Session& session, int number, const CheckOptions& options, CheckReport& report, const CheckObserver& beforeTest)
-{
-    CheckChannel channel(session, number);
-    CameraSnapshot snapshot(channel.controller);
-    CheckRun run{channel, report, options.scope, snapshot};
-    report.beginChannel(number);
-    bool carryOn = true;
-    for (const CheckTest& test : checkTests()) {
-        if (beforeTest) beforeTest(number, test.name);
-        if (checkInterruption() != 0) break;
-        report.beginTest(test.name);
-        test.run(run);
-        snapshot.restore();
-        if (!report.endTest() && options.stopAtFailure) {
-            carryOn = false;
-            break;
-        }
-    }
-    snapshot.restore();
-    const std::string difference = snapshot.difference();
-    if (!difference.empty()) {
-        report.beginTest("values as found");
-        report.fail(difference);
-        report.endTest();
-    }
-    report.endChannel();
-    return carryOn && checkInterruption() == 0;
-}
-
-} // namespace
-
 const std::vector<CheckTest>& checkTests()
 {
     static const std::vector<CheckTest> tests = {
@@ -97,7 +93,35 @@ const std::vector<CheckTest>& checkTests()
     return tests;
 }
 
-int runCheck(const std::vector<std::string>& args, const CheckObserver& beforeTest)
+int checkSession(Session& session, const CheckOptions& options)
+{
+    if (options.channel != 0 && !session.hasChannel(options.channel)) {
+        std::fprintf(stderr, "sensorctl: check: the device tree has no channel %d\n", options.channel);
+        return kExitUsage;
+    }
+    // The sensor threads' first pass (a deferred field-of-view sync, say)
+    // comes before the snapshot; the clock stands still after it.
+    if (!session.time().runFor(kSettleSeconds, session.startedCount(), [] { return false; }, [](std::int64_t) {})) {
+        std::fprintf(stderr, "sensorctl: check: the sensor threads stopped answering\n");
+        return kExitRuntime;
+    }
+    CheckReport report(isatty(STDERR_FILENO) != 0);
+    catchCheckSignals();
+    for (int number = 1; number <= session.channelCount(); ++number) {
+        if ((options.channel != 0 && number != options.channel) || !session.started(number)) continue;
+        if (!checkChannel(session, number, options, report)) break;
+    }
+    report.finish();
+    const int signal = checkInterruption();
+    releaseCheckSignals();
+    if (signal != 0) {
+        std::fprintf(stderr, "sensorctl: check: interrupted; every value is back as the check found it\n");
+        return 128 + signal;
+    }
+    return report.failed() ? kExitRuntime : kExitOk;
+}
+
+int runCheck(const std::vector<std::string>& args)
 {
     CheckOptions options;
     if (!parseCheckArgs(args, options)) return kExitUsage;
@@ -109,22 +133,5 @@ int runCheck(const std::vector<std::string>& args, const CheckObserver& beforeTe
         std::fprintf(stderr, "sensorctl: check: %s\n", error.c_str());
         return kExitRuntime;
     }
-    if (options.channel != 0 && !session.hasChannel(options.channel)) {
-        usage("the device tree has no channel " + std::to_string(options.channel));
-        return kExitUsage;
-    }
-    CheckReport report(isatty(STDERR_FILENO) != 0);
-    catchCheckSignals();
-    for (int number = 1; number <= session.channelCount(); ++number) {
-        if (options.channel != 0 && number != options.channel) continue;
-        if (!checkChannel(session, number, options, report, beforeTest)) break;
-    }
-    report.finish();
-    const int signal = checkInterruption();
-    releaseCheckSignals();
-    if (signal != 0) {
-        std::fprintf(stderr, "sensorctl: check: interrupted; every value is back as the check found it\n");
-        return 128 + signal;
-    }
-    return report.failed() ? kExitRuntime : kExitOk;
+    return checkSession(session, options);
 }

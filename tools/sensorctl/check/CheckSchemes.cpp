@@ -119,7 +119,7 @@ void checkSchemeSwitches(CheckRun& run)
         }
         if (!switchTo(run, start)) return;
     }
-    for (int step = 1; step <= schemes && checkInterruption() == 0; ++step) {
+    for (int step = 1; step <= schemes && !run.stopping(); ++step) {
         checkSwitch(run, (start + step - 1) % schemes, (start + step) % schemes);
     }
 }
@@ -129,7 +129,7 @@ void checkAllParameters(CheckRun& run)
     const int schemes = run.snapshot.schemeCount();
     const int start = run.snapshot.scheme();
     if (start < 0 || start >= schemes) return run.report.notSupported();
-    for (int step = 1; step <= schemes && checkInterruption() == 0; ++step) {
+    for (int step = 1; step <= schemes && !run.stopping(); ++step) {
         const int scheme = (start + step) % schemes;
         if (run.channel.currentScheme() != scheme && !switchTo(run, scheme)) return;
         checkAllOfScheme(run, scheme);

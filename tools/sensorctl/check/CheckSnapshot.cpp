@@ -32,9 +32,16 @@ std::vector<std::vector<KeyVal>> schemeSets(ISensorController& controller)
     return sets;
 }
 
-CameraSnapshot::CameraSnapshot(ISensorController& controller) : m_controller(controller), m_sets(schemeSets(controller))
+CameraSnapshot::CameraSnapshot(CheckChannel& channel)
+    : m_channel(channel), m_controller(channel.controller), m_sets(schemeSets(channel.controller))
 {
-    controller.getParamScheme(m_nScheme);
+    m_controller.getParamScheme(m_nScheme);
+    for (const CheckKey& key : checkKeys()) {
+        int value = 0;
+        if (key.command == 0 || m_keyOfCommand.count(key.command) != 0 || !ispGet(channel, key.command, value)) continue;
+        m_ispValues[key.command] = value;
+        m_keyOfCommand[key.command] = key.key;
+    }
 }
 
 void CameraSnapshot::writeSets()
@@ -46,11 +53,24 @@ void CameraSnapshot::writeSets()
     }
 }
 
+// Through the key's own handler, unstored, as a scheme switch sends it.
+void CameraSnapshot::resendChangedCommands()
+{
+    for (const auto& held : m_ispValues) {
+        int now = 0;
+        if (!ispGet(m_channel, held.first, now) || now == held.second) continue;
+        KeyVal record{m_keyOfCommand[held.first], static_cast<u32>(held.second)};
+        m_controller.setParameters(&record, 1, false);
+    }
+    m_channel.session.takeCalls();
+}
+
 void CameraSnapshot::restore()
 {
     writeSets();
-    m_controller.switch_to(m_nScheme, true);
-    // Applying a set writes twins beside their base; their own values go back after.
+    if (m_channel.currentScheme() != m_nScheme) m_controller.setParamScheme(m_nScheme);
+    resendChangedCommands();
+    // A set writes a twin beside its base; their own values go back after.
     writeSets();
 }
 

@@ -3,16 +3,17 @@
 #ifndef SENSORCTL_CHECK_SNAPSHOT_H
 #define SENSORCTL_CHECK_SNAPSHOT_H
 
+#include <map>
 #include <string>
 #include <vector>
 
-#include "ISensorController.h"
+#include "CheckProbe.h"
 
 class CameraSnapshot {
 public:
-    explicit CameraSnapshot(ISensorController& controller);
-    // Writes every value back into its scheme, applies the current scheme
-    // in full so that the ISP holds its values again, and switches to it.
+    explicit CameraSnapshot(CheckChannel& channel);
+    // Writes every value back into its scheme, switches to the scheme found,
+    // and sends each command whose ISP value changed the value it held.
     void restore();
     // "" when every scheme holds its values as found; else the first difference.
     std::string difference() const;
@@ -23,10 +24,14 @@ public:
 
 private:
     void writeSets();
+    void resendChangedCommands();
 
+    CheckChannel& m_channel;
     ISensorController& m_controller;
     int m_nScheme = 0;
     std::vector<std::vector<KeyVal>> m_sets;
+    std::map<u32, int> m_ispValues; // by command, of the commands that answer a get
+    std::map<u32, u32> m_keyOfCommand; // the first key sent as each command
 };
 
 // Every user scheme's set, in scheme order.

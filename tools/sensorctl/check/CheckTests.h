@@ -3,6 +3,7 @@
 #ifndef SENSORCTL_CHECK_TESTS_H
 #define SENSORCTL_CHECK_TESTS_H
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -12,11 +13,16 @@
 #include "CheckSnapshot.h"
 #include "StyleLint.h"
 
+// Called where a run may stop (between tests and between the steps of
+// one) with the channel and the test: tests interrupt the check there.
+typedef std::function<void(int channel, const std::string& test)> CheckHook;
+
 // What a run covers and what it may do.
 struct CheckScope {
     std::set<u32> keys; // the per-key tests take only these; empty: every key
     bool save = false;  // flushes allowed
     LintRules lintRules;
+    CheckHook hook;
     bool takes(u32 key) const { return keys.empty() || keys.count(key) != 0; }
 };
 
@@ -25,6 +31,13 @@ struct CheckRun {
     CheckReport& report;
     const CheckScope& scope;
     CameraSnapshot& snapshot;
+    const char* test;
+    // True once a signal asked the check to stop.
+    bool stopping() const
+    {
+        if (scope.hook) scope.hook(channel.channel, test);
+        return checkInterruption() != 0;
+    }
 };
 
 struct CheckTest {
