@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <sstream>
 
@@ -131,15 +132,20 @@ std::string applyFail(const std::vector<std::string>& words, const std::string&)
 }
 
 
+// Several fault lines of a command add up.
+std::string plantFault(uint32_t command, const std::function<void(CommandFault&)>& change)
+{
+    CommandFault fault = plantedFault(command);
+    change(fault);
+    setFault(command, fault);
+    return "";
+}
+
 std::string applyIgnore(const std::vector<std::string>& words, const std::string&)
 {
     uint32_t command = 0;
     if (words.size() != 2 || !parseCommand(words[1], command)) return "expected: ignore <command>";
-    // Several fault lines of a command add up.
-    CommandFault fault = plantedFault(command);
-    fault.ignoreSets = true;
-    setFault(command, fault);
-    return "";
+    return plantFault(command, [](CommandFault& fault) { fault.ignoreSets = true; });
 }
 
 std::string applySkew(const std::vector<std::string>& words, const std::string&)
@@ -149,11 +155,7 @@ std::string applySkew(const std::vector<std::string>& words, const std::string&)
     if (words.size() != 3 || !parseCommand(words[1], command) || !parseInt32(words[2], delta)) {
         return "expected: skew <command> <delta>";
     }
-    // Several fault lines of a command add up.
-    CommandFault fault = plantedFault(command);
-    fault.skew = delta;
-    setFault(command, fault);
-    return "";
+    return plantFault(command, [delta](CommandFault& fault) { fault.skew = delta; });
 }
 
 std::string applyHold(const std::vector<std::string>& words, const std::string&)
@@ -166,13 +168,11 @@ std::string applyHold(const std::vector<std::string>& words, const std::string&)
         !parseInt32(maxText, max) || min > max) {
         return "expected: hold <command> min=<v> max=<v>, min not above max";
     }
-    // Several fault lines of a command add up.
-    CommandFault fault = plantedFault(command);
-    fault.holds = true;
-    fault.holdMin = min;
-    fault.holdMax = max;
-    setFault(command, fault);
-    return "";
+    return plantFault(command, [min, max](CommandFault& fault) {
+        fault.holds = true;
+        fault.holdMin = min;
+        fault.holdMax = max;
+    });
 }
 
 struct Keyword {

@@ -145,11 +145,13 @@ TEST(SensorctlCheck, AnInterruptedCheckLeavesEveryValueAsBefore)
     Session session;
     std::string error;
     ASSERT_TRUE(session.open(true, SimulatedStart{}, error)) << error;
-    const Values before = valuesOf(session);
-    // Half-way through the scheme switches every scheme holds a value of the check's.
+    // Taken where the check starts, after the sensor threads' first pass;
+    // half-way through the scheme switches every scheme holds a value of the check's.
+    Values before;
     int steps = 0;
     bool changed = false;
     options.scope.hook = [&](int channel, const std::string& test) {
+        if (before.empty()) before = valuesOf(session);
         if (channel != 1 || test != "scheme switches" || ++steps != 2) return;
         changed = valuesOf(session) != before;
         std::raise(SIGTERM);
@@ -161,6 +163,7 @@ TEST(SensorctlCheck, AnInterruptedCheckLeavesEveryValueAsBefore)
     std::fclose(out);
     EXPECT_EQ(code, 128 + SIGTERM);
     EXPECT_TRUE(changed);
+    ASSERT_FALSE(before.empty());
     const Values after = valuesOf(session);
     for (const auto& value : before) EXPECT_EQ(after.at(value.first), value.second) << value.first;
 }

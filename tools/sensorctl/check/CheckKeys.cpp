@@ -4,10 +4,8 @@
 
 namespace {
 
-// The words the facts and twin columns are written with.
-using namespace CheckFact;
-constexpr u32 NO_TWIN = 0;
-constexpr u32 SAME = 0xFFFFFFFFu;
+// The words the facts, command and twin columns are written with.
+using namespace sensor::fact;
 
 constexpr u32 commandOf(u32 key, u32 command)
 {

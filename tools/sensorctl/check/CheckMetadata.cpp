@@ -89,7 +89,7 @@ void checkRangedKeys(CheckRun& run)
         ia_dynamic_params_attr_st range;
         if (ispRange(channel, key->command, range)) {
             compareWithIsp(run, key->key, item, offeredBy(range));
-        } else if ((key->facts & CheckFact::RANGED) != 0) {
+        } else if ((key->facts & sensor::fact::RANGED) != 0) {
             run.report.fail(channel.describe(key->key) + ": a ranged key, but the ISP publishes no range for command " +
                             std::to_string(key->command));
         }

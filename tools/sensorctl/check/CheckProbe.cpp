@@ -28,8 +28,8 @@ int CheckChannel::currentScheme() const
 bool CheckChannel::reachesIsp(const CheckKey& key) const
 {
     if (key.command == 0 || key.toVideoOnly()) return false;
-    if (controller.isThermalChannel() && (key.facts & CheckFact::THERMAL_VIDEO) != 0) return false;
-    if ((key.facts & CheckFact::DAY_NIGHT) == 0 || currentScheme() == 0) return true;
+    if (controller.isThermalChannel() && (key.facts & sensor::fact::THERMAL_VIDEO) != 0) return false;
+    if ((key.facts & sensor::fact::DAY_NIGHT) == 0 || currentScheme() == 0) return true;
     // While schemes follow day and night, day/night keys are sent in scheme 0 only.
     u32 mode = 0;
     controller.getKeyValFromCache(0, KEY_SCHEME_MODE, mode);

@@ -33,7 +33,7 @@ const CheckKey* markerKey(CheckChannel& channel, int schemes)
         const StyleItem& item = *channel.style.find(id);
         const CheckKey* key = findCheckKey(static_cast<u32>(id));
         if (key != nullptr && item.ranged && item.max - item.min >= schemes && sentOnSwitch(channel, key->key) &&
-            (key->facts & CheckFact::DAY_NIGHT) == 0) {
+            (key->facts & sensor::fact::DAY_NIGHT) == 0) {
             return key;
         }
     }
