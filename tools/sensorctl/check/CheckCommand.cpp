@@ -77,7 +77,7 @@ bool parseCheckArgs(const std::vector<std::string>& args, CheckOptions& options)
 const std::vector<CheckTest>& checkTests()
 {
     static const std::vector<CheckTest> tests = {
-        {"ranged keys against the ISP", checkRangedKeys},
+        {"style items against the ISP's ranges", checkRangedKeys},
         {"style items", checkStyleItems},
         {"style lint", checkStyleLint},
         {"ISP commands answer a get", checkCommandsAnswer},
