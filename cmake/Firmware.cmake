@@ -32,7 +32,7 @@ add_compile_options(-fno-sized-deallocation)
 add_library(PkgConfig::TINYXML INTERFACE IMPORTED)
 if(SENSOR_BUNDLED_TINYXML)
   if(NOT EXISTS "${SENSOR_TINYXML_SOURCE_DIR}/tinyxmlparser.cpp")
-    message(FATAL_ERROR "SENSOR_TINYXML_SOURCE_DIR must name the TinyXML sources (scripts/fetch-tinyxml DIR)")
+    message(FATAL_ERROR "SENSOR_TINYXML_SOURCE_DIR: no TinyXML sources (scripts/fetch-tinyxml DIR)")
   endif()
   add_library(tinyxml_objects OBJECT
     ${SENSOR_TINYXML_SOURCE_DIR}/tinyxml.cpp ${SENSOR_TINYXML_SOURCE_DIR}/tinystr.cpp
@@ -52,7 +52,7 @@ else()
   find_path(SENSOR_TINYXML_INCLUDE_DIR tinyxml.h)
   find_library(SENSOR_TINYXML_LIBRARY tinyxml)
   if(NOT SENSOR_TINYXML_INCLUDE_DIR OR NOT SENSOR_TINYXML_LIBRARY)
-    message(FATAL_ERROR "SENSOR_TINYXML_LIBRARY: no TinyXML in the sysroot; set it, or SENSOR_BUNDLED_TINYXML=ON")
+    message(FATAL_ERROR "SENSOR_TINYXML_LIBRARY: no TinyXML in the sysroot (or SENSOR_BUNDLED_TINYXML)")
   endif()
   set_target_properties(PkgConfig::TINYXML PROPERTIES
     INTERFACE_INCLUDE_DIRECTORIES "${SENSOR_TINYXML_INCLUDE_DIR}"
