@@ -8,6 +8,7 @@ set(SENSOR_ISP_LIBRARY "" CACHE STRING
   "The firmware's ISP library (a name such as isp_platform, or a path); empty: the host process provides ia_ioctrl_v2")
 set(SENSOR_FRAMEWORK_LIBRARY "" CACHE STRING
   "The firmware's host-framework library (name or path); empty: the host process provides it")
+option(SENSOR_FIRMWARE_LOAD_TEST "Also build the host-style load test (tests/firmware)" OFF)
 option(SENSOR_OLD_STRING_ABI "std::string of GCC before 5 (copy-on-write): for a host built by such a compiler" OFF)
 option(SENSOR_BUNDLED_TINYXML "Compile TinyXML into the library, hidden, from SENSOR_TINYXML_SOURCE_DIR" OFF)
 set(SENSOR_TINYXML_SOURCE_DIR "" CACHE PATH "TinyXML 2.6.2 sources (scripts/fetch-tinyxml) for SENSOR_BUNDLED_TINYXML")
@@ -34,9 +35,10 @@ if(SENSOR_BUNDLED_TINYXML)
   if(NOT EXISTS "${SENSOR_TINYXML_SOURCE_DIR}/tinyxmlparser.cpp")
     message(FATAL_ERROR "SENSOR_TINYXML_SOURCE_DIR: no TinyXML sources (scripts/fetch-tinyxml DIR)")
   endif()
-  add_library(tinyxml_objects OBJECT
+  set(SENSOR_TINYXML_SOURCES
     ${SENSOR_TINYXML_SOURCE_DIR}/tinyxml.cpp ${SENSOR_TINYXML_SOURCE_DIR}/tinystr.cpp
     ${SENSOR_TINYXML_SOURCE_DIR}/tinyxmlerror.cpp ${SENSOR_TINYXML_SOURCE_DIR}/tinyxmlparser.cpp)
+  add_library(tinyxml_objects OBJECT ${SENSOR_TINYXML_SOURCES})
   # Not our code: built as its makers wrote it, without our warnings. It
   # throws nothing, asks nothing of the host (no framework exception crosses
   # it) and never asks a type at run time: no exception tables, no type
@@ -85,3 +87,6 @@ endfunction()
 add_subdirectory(technic)
 add_subdirectory(isp)
 add_subdirectory(sensor)
+if(SENSOR_FIRMWARE_LOAD_TEST)
+  add_subdirectory(tests/firmware)
+endif()
