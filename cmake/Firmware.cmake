@@ -25,8 +25,13 @@ include(CheckIPOSupported)
 check_ipo_supported(RESULT SENSOR_LINK_TIME_OPTIMISATION LANGUAGES CXX)
 set(CMAKE_INTERPROCEDURAL_OPTIMIZATION ${SENSOR_LINK_TIME_OPTIMISATION})
 # The runtime floor (GCC 4.9's libstdc++, glibc 2.17): no sized operator
-# delete (CXXABI_1.3.9); see also firmware/RuntimeFloor.cpp.
-add_compile_options(-fno-sized-deallocation)
+# delete (CXXABI_1.3.9; compilers before GCC 5 know neither it nor the flag);
+# see also sensor/firmware/RuntimeFloor.cpp.
+include(CheckCXXCompilerFlag)
+check_cxx_compiler_flag(-fno-sized-deallocation SENSOR_HAS_SIZED_DEALLOCATION)
+if(SENSOR_HAS_SIZED_DEALLOCATION)
+  add_compile_options(-fno-sized-deallocation)
+endif()
 
 # TinyXML: the sysroot's library, or compiled in with hidden visibility. The
 # target name is the one the PC build gets from pkg-config.
