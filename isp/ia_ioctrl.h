@@ -111,19 +111,28 @@ constexpr ia_cmd_payload_st ia_cmd_payloads[] = {
     {IA_CMD_DYNAMIC_PARAMS_CMDS_GET, sizeof(ia_dynamic_cmd_list_st)},
 };
 
+// C++11 constexpr functions are one return statement: the walks recurse.
+constexpr uint32_t ia_cmd_payload_bytes_from(uint32_t cmd, unsigned index)
+{
+    return index == sizeof(ia_cmd_payloads) / sizeof(ia_cmd_payloads[0]) ? sizeof(int32_t)
+        : ia_cmd_payloads[index].cmd == cmd ? ia_cmd_payloads[index].bytes
+        : ia_cmd_payload_bytes_from(cmd, index + 1);
+}
+
 constexpr uint32_t ia_cmd_payload_bytes(uint32_t cmd)
 {
-    for (const ia_cmd_payload_st& payload : ia_cmd_payloads) {
-        if (payload.cmd == cmd) return payload.bytes;
-    }
-    return sizeof(int32_t);
+    return ia_cmd_payload_bytes_from(cmd, 0);
+}
+
+constexpr uint32_t ia_cmd_payload_max_from(unsigned index, uint32_t most)
+{
+    return index == sizeof(ia_cmd_payloads) / sizeof(ia_cmd_payloads[0]) ? most
+        : ia_cmd_payload_max_from(index + 1, ia_cmd_payloads[index].bytes > most ? ia_cmd_payloads[index].bytes : most);
 }
 
 constexpr uint32_t ia_cmd_payload_max()
 {
-    uint32_t most = sizeof(int32_t);
-    for (const ia_cmd_payload_st& payload : ia_cmd_payloads) most = payload.bytes > most ? payload.bytes : most;
-    return most;
+    return ia_cmd_payload_max_from(0, sizeof(int32_t));
 }
 #endif
 

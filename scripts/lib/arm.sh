@@ -1,5 +1,6 @@
 # Cross-builds everything for 32-bit ARM hard-float Linux and runs the tests
-# under qemu-arm. Sourced by scripts/test after scripts/lib/packages.sh.
+# under qemu-arm, then checks the firmware build of the library the same way.
+# Sourced by scripts/test after scripts/lib/packages.sh.
 
 # TinyXML and GoogleTest for armhf come through Debian multiarch; both are
 # Multi-Arch: same and install beside the host's own. The armhf C and C++
@@ -47,6 +48,7 @@ arm_test() {
     arm_print_stripped_size "$build"
     ctest --test-dir "$build" --output-on-failure -j"$(nproc)" -E "$SENSOR_ARM_EXCLUDED"
     arm_check_sample_tree "$build"
+    arm_firmware_test
 }
 
 # The bring-up check as a camera runs it: the ARM sensorctl on a copy of the
@@ -62,4 +64,22 @@ arm_check_sample_tree() {
     grep -v $'^\twarn: ' "$report"
     rm -rf "$tree" "$report"
     return "$code"
+}
+
+# The firmware build in both string ABIs: its runtime floor, size and NEEDED
+# entries (scripts/check-floor), then a host program that loads it with dlopen
+# under qemu-arm (tests/firmware). The library's console lines go to a log.
+arm_firmware_test() {
+    . scripts/lib/firmware.sh
+    local abi libraries=()
+    for abi in new old; do
+        firmware_build "$abi" "build/firmware-$abi" -DSENSOR_FIRMWARE_LOAD_TEST=ON
+        libraries+=("build/firmware-$abi/lib/libsensordll.so")
+    done
+    ./scripts/check-floor "${libraries[@]}"
+    for abi in new old; do
+        echo "== the $abi-ABI firmware library loaded by a host program under qemu-arm"
+        qemu-arm "build/firmware-$abi/bin/firmware_host" "$PWD/build/firmware-$abi/lib/libsensordll.so" \
+            examples/rootfs >"build/firmware-$abi/firmware_host.log"
+    done
 }

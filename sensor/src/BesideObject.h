@@ -18,7 +18,7 @@ public:
     {
         Registry& all = registry();
         std::lock_guard<std::mutex> guard(all.mutex);
-        all.states[owner] = std::make_unique<T>();
+        all.states[owner] = std::unique_ptr<T>(new T());
     }
     static void destroy(const void* owner)
     {

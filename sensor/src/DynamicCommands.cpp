@@ -6,7 +6,7 @@ namespace sensor {
 
 int readableCount(int32_t reported, int capacity)
 {
-    return std::clamp<int32_t>(reported, 0, capacity);
+    return std::max<int32_t>(0, std::min<int32_t>(reported, capacity));
 }
 
 DynamicCommands queryDynamicCommands(int ispChannel)

@@ -1,28 +1,19 @@
 // Builds the controller's key-command table from key_table.def.
+#include <cstdio>
 #include <cstring>
 
 #include "ISensorController.h"
+#include "KeyFacts.h"
 #include "SensorKeys.h"
 
 namespace {
 
-// Marks a row whose ISP command is the key itself.
-constexpr u32 SAME = 0xFFFFFFFFu;
-
-struct KeyRow {
-    u32 key;
-    u32 command;
-    KeyHandler handler;
-    const char* keyName;
-    const char* handlerName;
-};
-
-const KeyRow kKeyRows[] = {
-#define SENSOR_KEY(constant, key, cmd, handler, facts) \
-    {key, (cmd) == SAME ? (key) : (cmd), &ISensorController::handler, #constant, "&ISensorController::" #handler},
-#define SENSOR_KEY_NAMED(constant, name, key, cmd, handler, facts) \
-    {key, (cmd) == SAME ? (key) : (cmd), &ISensorController::handler, name, "&ISensorController::" #handler},
-#define SENSOR_KEY_NO_CMD(constant, key, facts, twinOf) {key, 0, nullptr, #constant, "NULL"},
+// Key, command and handler of each row come from the row's facts
+// (KeyFacts.h), which hold the table rows first, then the twins.
+constexpr u32 kRowKeys[] = {
+#define SENSOR_KEY(constant, key, cmd, handler, facts) key,
+#define SENSOR_KEY_NAMED(constant, name, key, cmd, handler, facts) key,
+#define SENSOR_KEY_NO_CMD(constant, key, facts, twinOf) key,
 #define SENSOR_TWIN_KEY(constant, key, twinOf)
 #include "key_table.def"
 #undef SENSOR_KEY
@@ -30,7 +21,36 @@ const KeyRow kKeyRows[] = {
 #undef SENSOR_KEY_NO_CMD
 #undef SENSOR_TWIN_KEY
 };
-static_assert(sizeof kKeyRows / sizeof kKeyRows[0] == kKeyTableRows, "every row of key_table.def is built");
+static_assert(sizeof kRowKeys / sizeof kRowKeys[0] == kKeyTableRows, "every row of key_table.def is built");
+
+constexpr bool factsFollowRows(u32 row = 0)
+{
+    return row == kKeyTableRows || (sensor::kKeyFacts[row].key == kRowKeys[row] && factsFollowRows(row + 1));
+}
+static_assert(factsFollowRows(), "the key facts hold the table rows first, in table order");
+
+// Each row's printed key name, then its handler's name (empty: none), each
+// ending in '\0', in table order: one block of text, so that the library
+// carries no pointer per name for the loader to relocate.
+constexpr char kRowNames[] =
+#define SENSOR_KEY(constant, key, cmd, handler, facts) #constant "\0" #handler "\0"
+#define SENSOR_KEY_NAMED(constant, name, key, cmd, handler, facts) name "\0" #handler "\0"
+#define SENSOR_KEY_NO_CMD(constant, key, facts, twinOf) #constant "\0" "\0"
+#define SENSOR_TWIN_KEY(constant, key, twinOf)
+#include "key_table.def"
+#undef SENSOR_KEY
+#undef SENSOR_KEY_NAMED
+#undef SENSOR_KEY_NO_CMD
+#undef SENSOR_TWIN_KEY
+    ;
+
+// The name at `cursor`; moves the cursor past it.
+const char* nextName(const char*& cursor)
+{
+    const char* name = cursor;
+    cursor += std::strlen(cursor) + 1;
+    return name;
+}
 
 void copyName(char* field, size_t size, const char* name)
 {
@@ -46,14 +66,20 @@ void ISensorController::buildKeyCmdMap()
     // build); rows past the table stay zero and are never visited.
     const u32 capacity = m_nKeyCmdSum < kKeyTableRows ? kKeyTableRows : m_nKeyCmdSum;
     m_pKeyCmdMap = new keycmd[capacity]();
+    const char* names = kRowNames;
     for (u32 row = 0; row < kKeyTableRows; ++row) {
-        const KeyRow& source = kKeyRows[row];
+        const sensor::KeyFact& source = sensor::kKeyFacts[row];
         keycmd& target = m_pKeyCmdMap[row];
         target.nKey = source.key;
         target.nIaCmd = source.command;
         target.pfnHandler = source.handler;
-        copyName(target.szKeyName, sizeof target.szKeyName, source.keyName);
-        copyName(target.szFuncName, sizeof target.szFuncName, source.handlerName);
+        copyName(target.szKeyName, sizeof target.szKeyName, nextName(names));
+        const char* handler = nextName(names);
+        if (*handler == '\0') {
+            copyName(target.szFuncName, sizeof target.szFuncName, "NULL");
+        } else {
+            std::snprintf(target.szFuncName, sizeof target.szFuncName, "&ISensorController::%s", handler);
+        }
     }
     m_nKeyCmdSum = kKeyTableRows;
 }

@@ -34,10 +34,14 @@ constexpr size_t kKeyFactRows = kKeyTableRows
 #undef SENSOR_TWIN_KEY
     ;
 
-constexpr std::array<KeyFact, kKeyFactRows> readKeyFacts()
-{
-    using namespace fact;
-    return {{
+// The rows, once for the whole library: a static member of a class template
+// has one definition however many files include this. The row words (PLAIN,
+// SAME, ...) are read in a namespace of their own that sees fact's names.
+namespace table {
+using namespace fact;
+template <class Unused = void>
+struct KeyFactTable {
+    static constexpr KeyFact rows[kKeyFactRows] = {
 #define SENSOR_KEY(constant, key, cmd, handler, facts) \
     {key, (cmd) == SAME ? (key) : (cmd), &ISensorController::handler, (facts), NO_TWIN},
 #define SENSOR_KEY_NAMED(constant, name, key, cmd, handler, facts) SENSOR_KEY(constant, key, cmd, handler, facts)
@@ -48,10 +52,14 @@ constexpr std::array<KeyFact, kKeyFactRows> readKeyFacts()
 #undef SENSOR_KEY_NAMED
 #undef SENSOR_KEY_NO_CMD
 #undef SENSOR_TWIN_KEY
-    }};
-}
+    };
+};
+template <class Unused>
+constexpr KeyFact KeyFactTable<Unused>::rows[kKeyFactRows];
+} // namespace table
 
-inline constexpr std::array<KeyFact, kKeyFactRows> kKeyFacts = readKeyFacts();
+// Names for the one table (static: a reference at namespace scope links externally).
+static constexpr const KeyFact (&kKeyFacts)[kKeyFactRows] = table::KeyFactTable<>::rows;
 
 inline const KeyFact* findKeyFact(u32 key)
 {
@@ -61,36 +69,56 @@ inline const KeyFact* findKeyFact(u32 key)
     return nullptr;
 }
 
-// The ISP command of a key's row (0 for a key without one).
-constexpr u32 commandOf(u32 key)
+// The ISP command of a key's row (0 for a key without one). C++11 constexpr
+// functions are one return statement, so the walks over the rows recurse.
+constexpr u32 commandOf(u32 key, size_t row = 0)
 {
-    for (const KeyFact& row : kKeyFacts) {
-        if (row.key == key) return row.command;
-    }
-    return 0;
+    return row == kKeyFactRows ? 0 : kKeyFacts[row].key == key ? kKeyFacts[row].command : commandOf(key, row + 1);
 }
 
-constexpr size_t countKeysWith(u32 facts)
+// Which rows a side list takes.
+template <u32 Facts>
+struct HasAnyFact {
+    static constexpr bool test(const KeyFact& row) { return (row.facts & Facts) != 0; }
+};
+struct IsTwin {
+    static constexpr bool test(const KeyFact& row) { return row.twinOf != 0; }
+};
+
+template <class Rows>
+constexpr size_t countRows(size_t row = 0)
 {
-    size_t count = 0;
-    for (const KeyFact& row : kKeyFacts) count += (row.facts & facts) != 0 ? 1 : 0;
-    return count;
+    return row == kKeyFactRows ? 0 : (Rows::test(kKeyFacts[row]) ? 1 : 0) + countRows<Rows>(row + 1);
 }
+
+// The index of the n-th (0-based) row taken.
+template <class Rows>
+constexpr size_t nthRow(size_t n, size_t row = 0)
+{
+    return !Rows::test(kKeyFacts[row]) ? nthRow<Rows>(n, row + 1) : n == 0 ? row : nthRow<Rows>(n - 1, row + 1);
+}
+
+template <size_t... N>
+struct IndexList {};
+template <size_t Count, size_t... N>
+struct MakeIndexList : MakeIndexList<Count - 1, Count - 1, N...> {};
+template <size_t... N>
+struct MakeIndexList<0, N...> {
+    typedef IndexList<N...> type;
+};
 
 // The keys whose row has any of the facts, in table order.
-template <u32 Facts>
-constexpr std::array<u32, countKeysWith(Facts)> keysWith()
-{
-    std::array<u32, countKeysWith(Facts)> keys{};
-    size_t next = 0;
-    for (const KeyFact& row : kKeyFacts) {
-        if ((row.facts & Facts) != 0) keys[next++] = row.key;
-    }
-    return keys;
-}
+template <u32 Facts, class Indexes = typename MakeIndexList<countRows<HasAnyFact<Facts> >()>::type>
+struct KeysWith;
+template <u32 Facts, size_t... N>
+struct KeysWith<Facts, IndexList<N...> > {
+    static constexpr std::array<u32, sizeof...(N)> keys = {{kKeyFacts[nthRow<HasAnyFact<Facts> >(N)].key...}};
+};
+template <u32 Facts, size_t... N>
+constexpr std::array<u32, sizeof...(N)> KeysWith<Facts, IndexList<N...> >::keys;
 
 template <size_t N>
-constexpr bool listed(const std::array<u32, N>& keys, u32 key)
+bool listed(const std::array<u32, N>& keys, u32 key)
 {
     for (u32 entry : keys) {
         if (entry == key) return true;
@@ -98,38 +126,35 @@ constexpr bool listed(const std::array<u32, N>& keys, u32 key)
     return false;
 }
 
-inline constexpr auto kStoredOnlyKeys = keysWith<fact::STORED_ONLY>();
-inline constexpr auto kDayNightKeys = keysWith<fact::DAY_NIGHT>();
-inline constexpr auto kThermalRoutedKeys = keysWith<fact::THERMAL_OWN | fact::THERMAL_VIDEO>();
-inline constexpr auto kNotCachedKeys = keysWith<fact::NOT_CACHED>();
-inline constexpr auto kRangedKeys = keysWith<fact::RANGED>();
-inline constexpr auto kStyleValueKeys = keysWith<fact::STYLE_VALUE>();
-inline constexpr auto kWdrItemKeys = keysWith<fact::WDR_ITEM>();
-inline constexpr auto kLdcItemKeys = keysWith<fact::LDC_ITEM>();
+static constexpr const auto& kStoredOnlyKeys = KeysWith<fact::STORED_ONLY>::keys;
+static constexpr const auto& kDayNightKeys = KeysWith<fact::DAY_NIGHT>::keys;
+static constexpr const auto& kThermalRoutedKeys = KeysWith<fact::THERMAL_OWN | fact::THERMAL_VIDEO>::keys;
+static constexpr const auto& kNotCachedKeys = KeysWith<fact::NOT_CACHED>::keys;
+static constexpr const auto& kRangedKeys = KeysWith<fact::RANGED>::keys;
+static constexpr const auto& kStyleValueKeys = KeysWith<fact::STYLE_VALUE>::keys;
+static constexpr const auto& kWdrItemKeys = KeysWith<fact::WDR_ITEM>::keys;
+static constexpr const auto& kLdcItemKeys = KeysWith<fact::LDC_ITEM>::keys;
 
 struct TwinKeys {
     u32 base;
     u32 twin;
 };
 
-constexpr size_t countTwins()
+constexpr TwinKeys twinKeysOf(const KeyFact& row)
 {
-    size_t count = 0;
-    for (const KeyFact& row : kKeyFacts) count += row.twinOf != 0 ? 1 : 0;
-    return count;
+    return TwinKeys{row.twinOf, row.key};
 }
 
-constexpr std::array<TwinKeys, countTwins()> readTwinKeys()
-{
-    std::array<TwinKeys, countTwins()> pairs{};
-    size_t next = 0;
-    for (const KeyFact& row : kKeyFacts) {
-        if (row.twinOf != 0) pairs[next++] = TwinKeys{row.twinOf, row.key};
-    }
-    return pairs;
-}
+template <class Indexes = MakeIndexList<countRows<IsTwin>()>::type>
+struct TwinTable;
+template <size_t... N>
+struct TwinTable<IndexList<N...> > {
+    static constexpr std::array<TwinKeys, sizeof...(N)> pairs = {{twinKeysOf(kKeyFacts[nthRow<IsTwin>(N)])...}};
+};
+template <size_t... N>
+constexpr std::array<TwinKeys, sizeof...(N)> TwinTable<IndexList<N...> >::pairs;
 
-inline constexpr auto kTwinKeys = readTwinKeys();
+static constexpr const auto& kTwinKeys = TwinTable<>::pairs;
 
 // The pair a key belongs to, as base or as twin; nullptr for none.
 inline const TwinKeys* twinPair(u32 key)
