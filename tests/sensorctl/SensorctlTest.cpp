@@ -122,6 +122,7 @@ const Case kCommandCases[] = {
     {"mirror 1", 0, "isp\t0\t2384\tSET\t1\tok\n", ""},
     {"op list op getZoomValue", 0, "getDNMode\t0\n", "" },
     {"help get", 0, "  get KEY...", ""},
+    {"--version", 0, "sensorctl " SENSORCTL_VERSION "\n", ""},
     // The sensor thread may pass between lines (time moves in a host wait): one line is checked.
     {"shell < SHELL_LINES", 0, "isp\t0\t34\tSET\t60\tok\n", ""},
     {"set 34=70 show", 0, "34\tKEY_BRIGHTNESS\t0..100\t50\t70\t50\t", ""},

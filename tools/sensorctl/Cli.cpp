@@ -28,6 +28,7 @@ const OptionHelp kOptions[] = {
     {"--json", "", "each command's table or values as one JSON document a line"},
     {"-f", "SCRIPT", "read commands from a file, one a line ('#' starts a comment)"},
     {"--help", "", "this text"},
+    {"--version", "", "print the version and exit"},
 };
 
 bool readScript(const std::string& path, std::vector<Word>& words, std::string& error)

@@ -73,6 +73,10 @@ int main(int argc, char** argv)
             printHelp(standaloneTable());
             return kExitOk;
         }
+        if (arg == "--version") {
+            std::printf("sensorctl %s\n", SENSORCTL_VERSION);
+            return kExitOk;
+        }
         if (arg == "--man") {
             printManPage(standaloneTable());
             return kExitOk;
