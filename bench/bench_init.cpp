@@ -50,7 +50,7 @@ void initChannel(benchmark::State& state, Boot boot)
     isp_sim::loadProfile("/mnt/mtd/isp_profile.ini");
     technic_sim::setLocalTime(12, 0, 0);
     const ModuleConfigure config = bench::channelOneConfig();
-    bench::QuietVideo video;
+    QuietVideo video;
     double cpuSeconds = 0;
     for (auto _ : state) {
         if (boot == Boot::First) forgetSchemes(tree);
