@@ -38,15 +38,18 @@ ControllerProbe& startReadingBack(ControllerRig& rig, ReadBackVideo& video)
 }
 
 // Scheme 1 takes each value where it differs from scheme 0; scheme 0 is
-// current again and the schemes follow day and night.
+// current again and the schemes follow day and night. Both are saved, so a
+// revert keeps all this.
 void nightSchemeWith(ControllerProbe& camera, const std::vector<KeyVal>& values)
 {
     ASSERT_TRUE(camera.setParamScheme(1));
     for (const KeyVal& record : values) {
         ASSERT_EQ(SNS_SUCCESS, camera.setParameter(static_cast<int>(record.key), static_cast<int>(record.value), true));
     }
+    ASSERT_EQ(SNS_SUCCESS, camera.flush());
     ASSERT_TRUE(camera.setParamScheme(0));
     ASSERT_EQ(SNS_SUCCESS, camera.setParameter(KEY_SCHEME_MODE, 2, true));
+    ASSERT_EQ(SNS_SUCCESS, camera.flush());
 }
 
 // Turns the ISP to night and lets the parked sensor thread make one pass.
@@ -87,6 +90,7 @@ TEST(Concurrency, VideoModuleReadsBackDuringASwitchWhileAHostSetHoldsTheLock)
     EXPECT_EQ(static_cast<int>(KEY_MIRROR), reads.back().key);
     EXPECT_TRUE(reads.back().ok);
     EXPECT_EQ(1, reads.back().value);
+    EXPECT_TRUE(reads.back().onSensorThread);
 
     isp_sim::releaseCalls();
     ASSERT_EQ(std::future_status::ready, hostSet.wait_for(kWatchdog));
@@ -163,7 +167,6 @@ TEST(Concurrency, SelectionSkipsAPassWhileARevertRuns)
     ControllerRig rig;
     ControllerProbe& camera = rig.start(1);
     nightSchemeWith(camera, {{KEY_SATURATION, camera.cached(1, KEY_SATURATION) == 1 ? 2u : 1u}});
-    ASSERT_EQ(SNS_SUCCESS, camera.flush()); // the revert keeps the day/night mode
     ASSERT_EQ(SNS_SUCCESS, camera.setParameter(KEY_BRIGHTNESS, static_cast<int>(camera.cached(0, KEY_BRIGHTNESS)) + 1,
                                                true));
     isp_sim::clearTrace();
@@ -199,7 +202,8 @@ TEST(Concurrency, HostThreadsMeetSlowSwitchesAndAVideoModuleReadingBack)
     ControllerProbe& camera = startReadingBack(rig, video);
     nightSchemeWith(camera, {{KEY_MIRROR, 1}, {KEY_WDR_MODE, 1}, {KEY_BRIGHTNESS, 80}});
     isp_sim::slowCalls(20);
-    const long lastWait = technic_sim::waitEntries() + 600;
+    const long firstWait = technic_sim::waitEntries();
+    const long lastWait = firstWait + 1500;
 
     std::atomic<bool> stop{false}, reset{false};
     std::atomic<int> failures{0};
@@ -208,7 +212,7 @@ TEST(Concurrency, HostThreadsMeetSlowSwitchesAndAVideoModuleReadingBack)
         std::vector<std::thread> threads;
         // Day and night turn every simulated minute, until enough waits have passed.
         threads.emplace_back([&] {
-            for (long minute = -1; technic_sim::waitEntries() < lastWait || !reset; std::this_thread::yield()) {
+            for (long minute = -1; technic_sim::waitEntries() < lastWait; std::this_thread::yield()) {
                 const long now = static_cast<long>(technic_sim::simulatedNowMicroseconds() / 60000000);
                 if (now != minute) isp_sim::setValue(0, IA_CMD_DAY_NIGHT_STATE, static_cast<int>((minute = now) % 2));
             }
@@ -234,16 +238,18 @@ TEST(Concurrency, HostThreadsMeetSlowSwitchesAndAVideoModuleReadingBack)
                 std::this_thread::yield();
             }
         });
+        // Now and then a scheme or mode change or a save; one factory reset
+        // late in the run (it ends the day/night selection).
         threads.emplace_back([&] {
             for (int round = 0; !stop; ++round) {
                 check(camera.setParamScheme(round % 2));
-                check(camera.setParamMode(round % 3 == 0 ? 0 : 1));
+                check(camera.setParamMode(round % 10 == 0 ? 0 : 1));
                 if (round % 5 == 0) check(camera.flush() == SNS_SUCCESS);
-                if (round == 5) {
+                if (!reset && technic_sim::waitEntries() > firstWait + 1000) {
                     check(camera.resetParameters());
                     reset = true;
                 }
-                std::this_thread::yield();
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
             check(camera.setParamMode(1));
         });
@@ -254,6 +260,8 @@ TEST(Concurrency, HostThreadsMeetSlowSwitchesAndAVideoModuleReadingBack)
     EXPECT_EQ(0, failures.load());
     EXPECT_TRUE(reset.load());
     const std::vector<ReadBackVideo::ReadBack> reads = video.readBacks();
-    EXPECT_FALSE(reads.empty());
     EXPECT_TRUE(std::all_of(reads.begin(), reads.end(), [](const ReadBackVideo::ReadBack& r) { return r.ok; }));
+    const long threadReads = std::count_if(reads.begin(), reads.end(),
+                                           [](const ReadBackVideo::ReadBack& r) { return r.onSensorThread; });
+    EXPECT_GE(threadReads, 2) << "read back " << reads.size() << " times: the sensor thread hardly switched";
 }

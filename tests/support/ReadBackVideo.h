@@ -17,6 +17,7 @@ public:
         int key;
         bool ok;
         int value;
+        bool onSensorThread; // told during a pass of the controller's sensor thread
     };
 
     // The controller to read from; none until set.
