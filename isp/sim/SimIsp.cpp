@@ -1,5 +1,6 @@
 #include "SimIsp.h"
 
+#include "CallGate.h"
 #include "PayloadShapes.h"
 #include "RangeRecords.h"
 
@@ -46,6 +47,7 @@ int SimIsp::ioctrl(int channel, uint32_t command, uint32_t option, void* data)
     call.command = command;
     call.option = option;
     std::function<void(const IspCall&)> observer;
+    passCallGate(command, option);
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         call.result = dispatch(call, data);

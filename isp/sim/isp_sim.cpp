@@ -15,7 +15,12 @@ namespace {
 SimIsp& isp() { return SimIsp::instance(); }
 } // namespace
 
-void reset() { isp().reset(); }
+void reset()
+{
+    releaseCalls();
+    slowCalls(0);
+    isp().reset();
+}
 void setValue(int channel, uint32_t command, int32_t value) { isp().setValue(channel, command, value); }
 int32_t value(int channel, uint32_t command) { return isp().value(channel, command); }
 std::vector<int32_t> record(int channel, uint32_t command) { return isp().record(channel, command); }

@@ -57,9 +57,10 @@ struct DynamicRange {
     int32_t reportedItems = -1;
 };
 
-// Empties values, records, list, ranges, statuses, failures, faults and the trace,
-// and restores the default version text and sensor-check result. The call
-// observer is kept.
+// Empties values, records, list, ranges, statuses, failures, faults and the
+// trace, restores the default version text and sensor-check result, and lets
+// held and slowed calls go (releaseCalls, slowCalls(0)). The call observer is
+// kept.
 void reset();
 
 // Applies a profile file (a device path, resolved under SENSOR_ROOTFS) on
@@ -110,6 +111,18 @@ constexpr size_t kTraceLimit = 100000;
 
 // Called after every call, outside the ISP's lock (nullptr: none).
 void setCallObserver(std::function<void(const IspCall&)> observer);
+
+// Holds every call of the command and option before it is served (outside
+// the ISP's lock) until releaseCalls, so a test can keep a caller inside an
+// ISP call for as long as it needs. One command and option at a time.
+void holdCalls(uint32_t command, uint32_t option);
+// Blocks in real time until `count` calls are held; false on timeout.
+bool waitForHeldCalls(size_t count = 1, int realTimeoutMs = 5000);
+// Lets the held calls go, and every later one.
+void releaseCalls();
+// Every call takes this much longer in real time (0: no longer), so that
+// callers of the ISP meet more often.
+void slowCalls(unsigned microseconds);
 
 // "SET", "GET", "RANGE", "CORRECT", "STATUS", or "OPT<n>".
 std::string optionName(uint32_t option);

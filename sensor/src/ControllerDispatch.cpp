@@ -6,6 +6,7 @@
 #include "SensorKeys.h"
 #include "SchemeSets.h"
 #include "SensorReport.h"
+#include "SharedValue.h"
 #include "ia_ioctrl.h"
 
 static const char* const kReportModule = "ISensorController";
@@ -47,26 +48,24 @@ int ISensorController::findFromKeyCmdMap(const keycmd* p_pKeyCmdMap, u32 p_nKey,
 int ISensorController::setKeyValToCache(u32 p_nScheme, u32 p_nKey, u32 p_nValue, bool p_bForce)
 {
     // Nothing past the factory set exists, whatever the caller forces.
-    sensor::SchemeSets& sets = sensor::schemeSetsOf(this);
-    const auto reach = p_bForce ? sensor::SchemeSets::kWithFactory : sensor::SchemeSets::kUserSchemes;
-    if (sets.set(p_nScheme, reach) == nullptr) return -2;
-    const auto objSetsLock = lockSets();
+    const sensor::SchemeView sets = schemeView();
+    const auto reach = p_bForce ? sensor::SchemeView::kWithFactory : sensor::SchemeView::kUserSchemes;
+    KeyVal* set = sets.set(p_nScheme, reach);
+    if (set == nullptr) return -2;
     const int nPos = sets.find(p_nScheme, p_nKey);
-    if (nPos >= 0) m_ppUserKeyVal[p_nScheme][nPos].value = p_nValue;
+    if (nPos >= 0) sensor::storeValue(set[nPos], p_nValue);
     return nPos;
 }
 
 int ISensorController::getKeyValFromCache(u32 p_nScheme, u32 p_nKey, u32& p_nValue)
 {
-    sensor::SchemeSets& sets = sensor::schemeSetsOf(this);
-    if (!sets.reaches(p_nScheme, sensor::SchemeSets::kWithFactory)) {
+    const sensor::SchemeView sets = schemeView();
+    if (!sets.reaches(p_nScheme, sensor::SchemeView::kWithFactory)) {
         sensor::plainPrint("can not find val, invalid sheme(%d) \n", static_cast<int>(p_nScheme));
         return -1;
     }
-    if (!sets.held()) return -1;
-    const auto objSetsLock = lockSets();
     const int nPos = sets.find(p_nScheme, p_nKey);
-    if (nPos >= 0) p_nValue = m_ppUserKeyVal[p_nScheme][nPos].value;
+    if (nPos >= 0) p_nValue = sensor::loadValue(sets.set(p_nScheme)[nPos]);
     return nPos;
 }
 
@@ -76,7 +75,7 @@ bool ISensorController::isKeyValSame(const KeyVal& p_stKeyVal)
     const int nScheme = testFlag(FLAG_SWITCHING) ? m_nLastScheme : m_nCurScheme;
     u32 nCached = 0;
     if (getKeyValFromCache(static_cast<u32>(nScheme), p_stKeyVal.key, nCached) < 0) return false;
-    return nCached == p_stKeyVal.value;
+    return nCached == sensor::loadValue(p_stKeyVal);
 }
 
 int ISensorController::doIaCmd(u32 p_nKey, u32 p_nDir, void* p_pVal)

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ControllerLock.h"
 #include "DynamicCommands.h"
 #include "ISensorController.h"
 #include "IspPayload.h"
@@ -28,8 +29,7 @@ constexpr size_t kSensorCheckArgs = 3;
 
 bool ISensorController::getParameter(int p_nKey, int& p_nVal)
 {
-    m_objMutex.Lock(kReportModule, __LINE__);
-    VXMutexManager guard(m_objMutex);
+    const sensor::HostLock guard(m_objMutex, this, kReportModule, __LINE__);
     SNS_DBG("p_nKey(%d)\n", p_nKey);
     const u32 nKey = static_cast<u32>(p_nKey);
     u32 nCached = 0;

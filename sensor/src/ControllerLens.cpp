@@ -229,16 +229,16 @@ bool ISensorController::getCmdExecStatus(int p_nCmd, int& p_nStatus)
     return doIaCmd(static_cast<u32>(p_nCmd), IA_CMD_OPT_GET_EXEC_STATUS, &p_nStatus) == SNS_SUCCESS;
 }
 
+// Both without a lock, as described: the member is the host's to set and
+// read; the sensor thread sees the lens lock only as a flag bit (doIaCmd).
 int ISensorController::getSensorZoomFocusParam(SensorZoomFocusParam& p_objParam)
 {
-    const auto objSetsLock = lockSets();
     p_objParam = m_objZoomFocusParam;
     return SNS_SUCCESS;
 }
 
 int ISensorController::setSensorZoomFocusParam(SensorZoomFocusParam& p_objParam)
 {
-    const auto objSetsLock = lockSets();
     m_objZoomFocusParam = p_objParam;
     if (p_objParam.getLockZoomFocusEnable()) {
         setFlag(FLAG_ZOOM_FOCUS_LOCKED);

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <tinyxml.h>
 
+#include "ControllerLock.h"
 #include "DevicePaths.h"
 #include "ISensorController.h"
 #include "KeyFacts.h"
@@ -13,6 +14,7 @@
 #include "SchemeSets.h"
 #include "SchemeWindow.h"
 #include "SensorReport.h"
+#include "SharedValue.h"
 #include "XmlFiles.h"
 
 static const char* const kReportModule = "ISensorController";
@@ -42,7 +44,7 @@ int ISensorController::paramCheck()
     // A set too short to hold a window (a style without items) has none to
     // refuse; nothing is read past it.
     sensor::SchemeWindow window{};
-    const KeyVal* set = sensor::schemeSetsOf(this).set(m_nCurScheme);
+    const KeyVal* set = schemeView().set(m_nCurScheme);
     if (set == nullptr || !sensor::schemeWindow(set, m_nKeyValSum, window)) {
         return kWindowValid;
     }
@@ -55,19 +57,21 @@ int ISensorController::flush()
 {
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
-    const auto objSetsLock = lockSets();
-    if (!sensor::schemeSetsOf(this).reaches(m_nCurScheme, sensor::SchemeSets::kUserSchemes)) return SNS_SUCCESS;
+    // One reading of the index: a switch on the sensor thread may change it.
+    const int nScheme = m_nCurScheme;
+    const KeyVal* set = schemeView().set(nScheme, sensor::SchemeView::kUserSchemes);
+    if (set == nullptr) return SNS_SUCCESS;
     const int check = paramCheck();
     if (check != kWindowValid) return check;
-    std::string name = schemeFileName(static_cast<u32>(m_nCurScheme));
+    std::string name = schemeFileName(static_cast<u32>(nScheme));
     if (testFlag(FLAG_NO_STYLE_SET)) {
         SNS_CHECK_TEXT(false, "the style gave the set", "%s kept: the set was not built from the style\n",
                        name.c_str());
         return kNoStyleSet;
     }
     // Keys that only the file holds (saved by a start with a wider set) stay.
-    std::vector<KeyVal> saved =
-        sensor::withOtherKeys(m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum, sensor::fileRecords(name));
+    sensor::copyRecords(set, m_nKeyValSum, m_pstKeyValTmp);
+    std::vector<KeyVal> saved = sensor::withOtherKeys(m_pstKeyValTmp, m_nKeyValSum, sensor::fileRecords(name));
     return keyValToFile(&name[0], saved.data(), static_cast<u32>(saved.size()));
 }
 
@@ -80,11 +84,11 @@ bool ISensorController::setMirrorMode(int p_nMirror)
 
 bool ISensorController::resetToLastParameters()
 {
-    if (!sensor::schemeSetsOf(this).reaches(m_nCurScheme, sensor::SchemeSets::kUserSchemes)) return true;
-    std::string name = schemeFileName(static_cast<u32>(m_nCurScheme));
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
-    const auto objSetsLock = lockSets();
+    const int nScheme = m_nCurScheme;
+    if (!schemeView().reaches(nScheme, sensor::SchemeView::kUserSchemes)) return true;
+    std::string name = schemeFileName(static_cast<u32>(nScheme));
     setFlag(FLAG_RESTORING);
     sensor::readScheme(name, m_pFctKeyVal, m_pstKeyValTmp, m_nKeyValSum);
     const int result = setParameters(m_pstKeyValTmp, m_nKeyValSum, true);
@@ -94,15 +98,15 @@ bool ISensorController::resetToLastParameters()
 
 int ISensorController::restore(int p_nKey)
 {
-    m_objMutex.Lock(kReportModule, __LINE__);
-    VXMutexManager guard(m_objMutex);
-    const auto objSetsLock = lockSets();
-    const int nPos = sensor::schemeSetsOf(this).find(m_nCurScheme, static_cast<u32>(p_nKey));
+    const sensor::HostLock guard(m_objMutex, this, kReportModule, __LINE__);
+    const int nScheme = m_nCurScheme;
+    const sensor::SchemeView sets = schemeView();
+    const int nPos = sets.find(nScheme, static_cast<u32>(p_nKey));
     if (nPos == -1) {
         SNS_CHECK_TEXT(false, "-1 != nPos", "restore key(%d) failed! make sure it is sensor ui key \n", p_nKey);
         return -1;
     }
-    KeyVal stored = m_ppUserKeyVal[m_nCurScheme][nPos];
+    KeyVal stored{static_cast<u32>(p_nKey), sensor::loadValue(sets.set(nScheme)[nPos])};
     return setParameters(&stored, 1, false);
 }
 
@@ -168,7 +172,6 @@ bool ISensorController::getAllParameters(std::string& p_strOut)
 {
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
-    const auto objSetsLock = lockSets();
 
     char filename[100] = {0};
     std::snprintf(filename, sizeof filename, sensor::kMergedStyleFile, m_nCameraID);
@@ -181,19 +184,26 @@ bool ISensorController::getAllParameters(std::string& p_strOut)
         getDnaValbyCmdId(root, KEY_MAX_SHUTTER, shutterValue);
     }
 
-    sensor::SchemeSets& sets = sensor::schemeSetsOf(this);
-    KeyVal* set = sets.set(m_nCurScheme);
+    const int nScheme = m_nCurScheme;
+    const sensor::SchemeView sets = schemeView();
+    KeyVal* set = sets.set(nScheme);
     if (set == nullptr) return true;
     if (shutterValue >= sensor::kCustomShutterList) {
-        if (!sets.reaches(m_nCurScheme, sensor::SchemeSets::kUserSchemes)) return true;
-        std::string name = schemeFileName(static_cast<u32>(m_nCurScheme));
+        if (!sets.reaches(nScheme, sensor::SchemeView::kUserSchemes)) return true;
+        std::string name = schemeFileName(static_cast<u32>(nScheme));
         sensor::readScheme(name, m_pFctKeyVal, m_pstKeyValTmp, m_nKeyValSum);
         keyval_st2str(p_strOut, m_pstKeyValTmp, m_nKeyValSum);
     } else {
-        SNS_CHECK_TEXT(keyval_correct(m_nCameraID - 1, set, m_nKeyValSum) == SNS_SUCCESS,
+        // Corrected in a copy, then put back: the sensor thread may be
+        // storing into the set meanwhile.
+        std::vector<KeyVal> vecBefore(m_nKeyValSum);
+        sensor::copyRecords(set, m_nKeyValSum, vecBefore.data());
+        sensor::copyRecords(vecBefore.data(), m_nKeyValSum, m_pstKeyValTmp);
+        SNS_CHECK_TEXT(keyval_correct(m_nCameraID - 1, m_pstKeyValTmp, m_nKeyValSum) == SNS_SUCCESS,
                        "SNS_SUCCESS == keyval_correct(m_nCameraID - 1, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum)",
-                       "m_nCurScheme(%d) m_nKeyValSum(%d)\n", m_nCurScheme.load(), static_cast<int>(m_nKeyValSum));
-        keyval_st2str(p_strOut, set, m_nKeyValSum);
+                       "m_nCurScheme(%d) m_nKeyValSum(%d)\n", nScheme, static_cast<int>(m_nKeyValSum));
+        sensor::storeChanged(set, vecBefore.data(), m_pstKeyValTmp, m_nKeyValSum);
+        keyval_st2str(p_strOut, m_pstKeyValTmp, m_nKeyValSum);
     }
     return true;
 }

@@ -2,13 +2,16 @@
 // passes through the array form of setParameters.
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "ControllerLock.h"
 #include "ISensorController.h"
 #include "IspPayload.h"
 #include "KeyFacts.h"
 #include "SensorKeyVal.h"
 #include "SensorKeys.h"
 #include "SensorReport.h"
+#include "SharedValue.h"
 #include "ia_ioctrl.h"
 
 static const char* const kReportModule = "ISensorController";
@@ -41,9 +44,12 @@ const sensor::KeyFact* thermalRoute(u32 key)
 
 } // namespace
 
-// One record on its way through the set path.
+// One record on its way through the set path. A switch applies a set in
+// place while host threads store into it: the value is read once, and
+// written back only when a handler rewrote it.
 struct ISensorController::SetRecord {
     KeyVal& record;
+    u32 value;
     u32 index;
     // Taken afresh for each record; -1 (before the first switch) as unsigned
     // lies past every set.
@@ -52,6 +58,13 @@ struct ISensorController::SetRecord {
     bool apply;   // false: only stored
     keycmd row;
     bool rowFound;
+
+    void rewrite(u32 p_nValue)
+    {
+        if (p_nValue == value) return;
+        value = p_nValue;
+        sensor::storeValue(record, p_nValue);
+    }
 };
 
 // The partner of a near or far infrared strength, from the set or the ISP.
@@ -63,15 +76,15 @@ struct ISensorController::IrPartner {
 };
 
 // Keys that never reach the table; true when the record was one of them.
-bool ISensorController::setRoutedAside(KeyVal& p_stRecord)
+bool ISensorController::setRoutedAside(SetRecord& p_stRec)
 {
-    const u32 nKey = p_stRecord.key;
+    const u32 nKey = p_stRec.record.key;
     if (listed(kStoredOnlyKeys, nKey)) return true;
     if (nKey == KEY_SCHEME_MODE) {
         if (m_nCurScheme != 0) return true;
         // Scheme 0 decides the mode for every user scheme.
-        m_bTimeScheme = p_stRecord.value == kSchemeModeTime ? 1 : 0;
-        m_bDNScheme = p_stRecord.value == kSchemeModeDayNight ? 1 : 0;
+        m_bTimeScheme = p_stRec.value == kSchemeModeTime ? 1 : 0;
+        m_bDNScheme = p_stRec.value == kSchemeModeDayNight ? 1 : 0;
         const u32 nMode = m_bTimeScheme != 0 ? kSchemeModeTime : (m_bDNScheme != 0 ? kSchemeModeDayNight : 0);
         for (u32 s = 1; s < m_stSysConf.nSchemeSum; ++s) setKeyValToCache(s, KEY_SCHEME_MODE, nMode, true);
         return true;
@@ -79,9 +92,11 @@ bool ISensorController::setRoutedAside(KeyVal& p_stRecord)
     const sensor::KeyFact* pRoute = m_bThermalChannel != 0 ? thermalRoute(nKey) : nullptr;
     if (pRoute == nullptr) return false;
     if ((pRoute->facts & sensor::fact::THERMAL_OWN) != 0) {
-        (this->*(pRoute->handler))(nKey, IA_CMD_OPT_SET, &p_stRecord.value);
+        u32 nValue = p_stRec.value;
+        (this->*(pRoute->handler))(nKey, IA_CMD_OPT_SET, &nValue);
+        p_stRec.rewrite(nValue);
     } else {
-        notifyToVideo(static_cast<int>(nKey), static_cast<int>(p_stRecord.value));
+        notifyToVideo(static_cast<int>(nKey), static_cast<int>(p_stRec.value));
     }
     return true;
 }
@@ -93,7 +108,7 @@ void ISensorController::setDayNightInSchemeZero(SetRecord& p_stRec)
     if (m_nCurScheme != 0) {
         p_stRec.apply = false;
     } else {
-        setKeyValToCache(1, p_stRec.record.key, p_stRec.record.value, true);
+        setKeyValToCache(1, p_stRec.record.key, p_stRec.value, true);
     }
 }
 
@@ -127,7 +142,7 @@ bool ISensorController::setTwinOfLightType(SetRecord& p_stRec)
     const bool bIsTwin = p_stRec.record.key == pPair->twin;
     if ((nLightType == kIntelligentLightType) != bIsTwin) return false;
     // The forced store refuses a scheme without a set.
-    setKeyValToCache(p_stRec.scheme, bIsTwin ? pPair->base : pPair->twin, p_stRec.record.value, true);
+    setKeyValToCache(p_stRec.scheme, bIsTwin ? pPair->base : pPair->twin, p_stRec.value, true);
     p_stRec.applyKey = pPair->base;
     return true;
 }
@@ -152,22 +167,25 @@ int ISensorController::applySetRow(SetRecord& p_stRec)
         std::snprintf(stRow.szFuncName, sizeof(stRow.szFuncName), "%s", "ISensorController::doIaCmd");
     }
     sensor::plainPrint("====================== set %s (%d,%d) func:%s ia_cmd:%d =====================\n",
-                       stRow.szKeyName, static_cast<int>(stRow.nKey), static_cast<int>(p_stRec.record.value),
+                       stRow.szKeyName, static_cast<int>(stRow.nKey), static_cast<int>(p_stRec.value),
                        stRow.szFuncName, static_cast<int>(stRow.nIaCmd));
     if (stRow.pfnHandler == nullptr) return SNS_SUCCESS;
-    return sensor::exchangeValue(*this, stRow.pfnHandler, stRow.nIaCmd, IA_CMD_OPT_SET, p_stRec.record.value);
+    u32 nValue = p_stRec.value;
+    const int nRet = sensor::exchangeValue(*this, stRow.pfnHandler, stRow.nIaCmd, IA_CMD_OPT_SET, nValue);
+    p_stRec.rewrite(nValue);
+    return nRet;
 }
 
 int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nCount, bool p_bStore)
 {
     if (p_pKeyval == nullptr) p_nCount = 0;
-    const auto objSetsLock = lockSets();
     for (u32 i = 0; i < p_nCount; ++i) {
-        SetRecord stRec{p_pKeyval[i], i, static_cast<u32>(m_nCurScheme), p_pKeyval[i].key, true, keycmd{}, false};
+        SetRecord stRec{p_pKeyval[i], sensor::loadValue(p_pKeyval[i]), i, static_cast<u32>(m_nCurScheme),
+                        p_pKeyval[i].key, true, keycmd{}, false};
         const u32 nKey = stRec.record.key;
-        if (p_bStore && isKeyValSame(stRec.record)) continue;
+        if (p_bStore && isKeyValSame(KeyVal{nKey, stRec.value})) continue;
 
-        if (!setRoutedAside(stRec.record)) {
+        if (!setRoutedAside(stRec)) {
             setDayNightInSchemeZero(stRec);
 
             // Near and far infrared together must stay within the illuminator's power.
@@ -181,7 +199,7 @@ int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nCount, bool p_bSt
                             stPartner.result == SNS_SUCCESS ? "sucess" : "error");
                 std::fflush(stdout);
             }
-            if (stPartner.value != -1 && static_cast<u32>(stPartner.value) + stRec.record.value > kIrPowerLimit) {
+            if (stPartner.value != -1 && static_cast<u32>(stPartner.value) + stRec.value > kIrPowerLimit) {
                 return -static_cast<int>(p_pKeyval[0].key);
             }
 
@@ -194,18 +212,18 @@ int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nCount, bool p_bSt
                 const keycmd& stRow = stRec.row;
                 if (nRet == -1 || nRet == -4 || nRet == -5) {
                     SNS_ERR("set %s (%d,%d) func:%s ia_cmd:%d ~~~failed ia_ret=%d\n", stRow.szKeyName,
-                            static_cast<int>(stRow.nKey), static_cast<int>(stRec.record.value), stRow.szFuncName,
+                            static_cast<int>(stRow.nKey), static_cast<int>(stRec.value), stRow.szFuncName,
                             static_cast<int>(stRow.nIaCmd), nRet);
                 }
                 if (nRet != SNS_SUCCESS) return -static_cast<int>(stRow.nKey);
             }
         }
 
-        if (p_bStore && setKeyValToCache(stRec.scheme, nKey, stRec.record.value, false) == -1) {
+        if (p_bStore && setKeyValToCache(stRec.scheme, nKey, stRec.value, false) == -1) {
             SNS_DBG("SET_KEY_VAL FAILED, m_nCurScheme(%d), p_pKeyval[%d].key(%d), p_pKeyval[%d].value(%d),  "
                     "maybe jixin\n",
                     m_nCurScheme.load(), static_cast<int>(i), static_cast<int>(nKey), static_cast<int>(i),
-                    static_cast<int>(stRec.record.value));
+                    static_cast<int>(stRec.value));
         }
     }
     std::printf("\n");
@@ -215,18 +233,20 @@ int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nCount, bool p_bSt
 
 int ISensorController::setParameters(const std::string& p_strParameters, bool p_bStore)
 {
-    m_objMutex.Lock(kReportModule, __LINE__);
-    VXMutexManager guard(m_objMutex);
+    const sensor::HostLock guard(m_objMutex, this, kReportModule, __LINE__);
     SNS_DBG("p_Parameters1111111111(%s)\n", p_strParameters.c_str());
+    // The scratch set is the host operations'; a call made back from the
+    // sensor thread's pass, without the lock, reads into its own.
+    std::vector<KeyVal> vecOwn(guard.held() ? 0 : m_nKeyValSum);
+    KeyVal* pRecords = guard.held() ? m_pstKeyValTmp : vecOwn.data();
     u32 nCount = 0;
-    if (m_pstKeyValTmp != nullptr) keyval_str2stBounded(p_strParameters, m_pstKeyValTmp, &nCount, m_nKeyValSum);
-    return setParameters(m_pstKeyValTmp, nCount, p_bStore);
+    if (pRecords != nullptr) keyval_str2stBounded(p_strParameters, pRecords, &nCount, m_nKeyValSum);
+    return setParameters(pRecords, nCount, p_bStore);
 }
 
 int ISensorController::setParameter(int p_nKey, int p_nValue, bool p_bStore)
 {
-    m_objMutex.Lock(kReportModule, __LINE__);
-    VXMutexManager guard(m_objMutex);
+    const sensor::HostLock guard(m_objMutex, this, kReportModule, __LINE__);
     SNS_DBG("p_Parameters22222222222(%d, %d)\n", p_nKey, p_nValue);
     KeyVal stRecord{static_cast<u32>(p_nKey), static_cast<u32>(p_nValue)};
     return setParameters(&stRecord, 1, p_bStore);

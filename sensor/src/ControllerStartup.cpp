@@ -275,7 +275,7 @@ const KeyVal* ISensorController::getFactoryKeyVal(u32& p_nCount) const
 
 const KeyVal* ISensorController::getSchemeKeyVal(u32 p_nScheme, u32& p_nCount) const
 {
-    const KeyVal* set = sensor::schemeSetsOf(this).set(p_nScheme, sensor::SchemeSets::kUserSchemes);
+    const KeyVal* set = schemeView().set(p_nScheme, sensor::SchemeView::kUserSchemes);
     p_nCount = set != nullptr ? m_nKeyValSum : 0;
     return set;
 }

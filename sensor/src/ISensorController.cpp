@@ -55,9 +55,9 @@ ISensorController::~ISensorController()
     sensor::destroySchemeSets(this);
 }
 
-std::unique_lock<std::recursive_mutex> ISensorController::lockSets()
+sensor::SchemeView ISensorController::schemeView() const
 {
-    return std::unique_lock<std::recursive_mutex>(sensor::schemeSetsOf(this).lock());
+    return sensor::SchemeView(m_ppUserKeyVal, m_stSysConf.nSchemeSum, m_nKeyValSum);
 }
 
 void ISensorController::setChannelID(int p_nChannelID)

@@ -5,6 +5,7 @@
 #define SENSOR_SRC_SCHEME_WINDOW_H
 
 #include "SensorTypes.h"
+#include "SharedValue.h"
 
 namespace sensor {
 
@@ -18,8 +19,8 @@ inline bool schemeWindow(const KeyVal* set, u32 count, SchemeWindow& window)
 {
     constexpr u32 kStartHour = 1, kStartMin = 2, kEndHour = 3, kEndMin = 4;
     if (set == nullptr || count <= kEndMin) return false;
-    window.start = set[kStartHour].value * 100 + set[kStartMin].value;
-    window.end = set[kEndHour].value * 100 + set[kEndMin].value;
+    window.start = loadValue(set[kStartHour]) * 100 + loadValue(set[kStartMin]);
+    window.end = loadValue(set[kEndHour]) * 100 + loadValue(set[kEndMin]);
     return true;
 }
 

@@ -1,11 +1,39 @@
 // One pass of the sensor thread: the deferred field-of-view request, then
 // the automatic scheme selection.
+#include "ControllerLock.h"
 #include "ISensorController.h"
 #include "SensorKeys.h"
 #include "VexloTime.h"
 
+namespace {
+
+// The controller whose sensor-thread pass this thread is running, if any.
+thread_local const void* t_pPassOwner = nullptr;
+
+} // namespace
+
+namespace sensor {
+
+SensorPassScope::SensorPassScope(const void* owner) : m_pOuter(t_pPassOwner)
+{
+    t_pPassOwner = owner;
+}
+
+SensorPassScope::~SensorPassScope()
+{
+    t_pPassOwner = m_pOuter;
+}
+
+bool inSensorPassOf(const void* owner)
+{
+    return owner != nullptr && t_pPassOwner == owner;
+}
+
+} // namespace sensor
+
 int ISensorController::sensorThread()
 {
+    const sensor::SensorPassScope objPass(this);
     // A factory reset restarts the thread while it is still running; its
     // passes must not hold it up.
     if (!testFlag(FLAG_RESETTING)) {

@@ -4,7 +4,6 @@
 #define SENSOR_ISENSOR_CONTROLLER_H
 
 #include <atomic>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -19,6 +18,9 @@
 #include "SensorTypes.h"
 
 class ISensorController;
+namespace sensor {
+class SchemeView;
+}
 
 // Applies one value: (ISP command, ISP option, pointer to the value).
 typedef int (ISensorController::*KeyHandler)(u32 p_nKey, u32 p_nDir, void* p_pVal);
@@ -189,7 +191,7 @@ private:
     // Steps of the set path, each on one record's context (ControllerSet.cpp).
     struct SetRecord;
     struct IrPartner;
-    bool setRoutedAside(KeyVal& p_stRecord);
+    bool setRoutedAside(SetRecord& p_stRec);
     void setDayNightInSchemeZero(SetRecord& p_stRec);
     IrPartner readIrPartner(const SetRecord& p_stRec);
     bool setTwinOfLightType(SetRecord& p_stRec);
@@ -216,8 +218,12 @@ protected:
     bool testFlag(Flag flag) const { return (m_nFlags.load() & flag) != 0; }
     void setFlag(Flag flag) { m_nFlags.fetch_or(flag); }
     void clearFlag(Flag flag) { m_nFlags.fetch_and(~static_cast<u32>(flag)); }
+    static const u32 kBusyFlags = FLAG_RESETTING | FLAG_RESTORING | FLAG_SWITCHING;
     // A reset, restore or switch is running.
-    bool isBusy() const { return (m_nFlags.load() & (FLAG_RESETTING | FLAG_RESTORING | FLAG_SWITCHING)) != 0; }
+    bool isBusy() const { return (m_nFlags.load() & kBusyFlags) != 0; }
+    // Marks a switch as running unless the controller is busy, in one step;
+    // false, changing nothing, when busy.
+    bool claimSwitch();
 
     // Steps of start-up and shut-down, also used by a factory reset.
     void readConfiguration(const ModuleConfigure& p_objModuleConfigure);
@@ -251,17 +257,18 @@ protected:
     void loadSchemeFile(u32 p_nScheme, bool p_bRewrite);
     // The automatic scheme selection of one thread pass.
     void selectScheme();
-    // Waits in 0.5 s steps while a reset, restore or switch is running.
-    void waitWhileBusy();
+    // Waits in 0.5 s steps while a reset, restore or switch is running; with
+    // p_bClaimSwitch the step that finds none claims a switch (claimSwitch).
+    void waitWhileBusy(bool p_bClaimSwitch);
     // Parses the published shutter list into values; returns their count.
     int shutterList(int* p_pValues, int p_nCapacity);
     bool shutterStep(int p_nDirection);
     bool sendValue(u32 p_nCmd, u32 p_nOpt, int p_nValue);
-    // Held while the parameter sets are read or written (see selectScheme).
-    std::unique_lock<std::recursive_mutex> lockSets();
-    // Takes the sets lock and marks a switch to p_nScheme as running; the
-    // caller applies the set and clears FLAG_SWITCHING.
-    std::unique_lock<std::recursive_mutex> beginSwitch(int p_nScheme);
+    // The parameter sets as the described members show them (SchemeSets.h).
+    sensor::SchemeView schemeView() const;
+    // Marks a switch to p_nScheme as running; the caller applies the set and
+    // clears FLAG_SWITCHING.
+    void beginSwitch(int p_nScheme);
 
     SysConfig m_stSysConf;
     int m_nCameraID;
@@ -296,7 +303,7 @@ protected:
     SensorZoomFocusParam m_objZoomFocusParam;
     // No member past the described ones: the host allocates the object with
     // the size of its own header. What the library adds lives in flag bits
-    // or beside the object (the sets lock, SetsLock.h).
+    // or beside the object (the storage of the sets, SchemeSets.h).
 };
 
 // Beaway is offered (process-wide; the channel that started last decides).
