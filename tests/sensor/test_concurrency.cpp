@@ -30,7 +30,7 @@ void runTogether(const std::vector<std::function<void()>>& bodies)
 
 TEST(Concurrency, HostThreadsAroundTheSensorThreadAndAFactoryReset)
 {
-    ControllerRig rig;
+    ControllerRig rig(true, ControllerRig::Pace::kFreeRunning);
     ControllerProbe& camera = rig.start(1);
     restart(camera, rig.moduleConfig(1)); // from the second start on the factory set no longer changes
     const std::string factory = pairsOf(factorySet(camera));
@@ -111,7 +111,7 @@ TEST(Concurrency, HostThreadsAroundTheSensorThreadAndAFactoryReset)
 // (host set and thread switch, the WDR flag, the lens lock) meets.
 TEST(Concurrency, HostCallsMeetTheSensorThreadsSwitchesEveryMinute)
 {
-    ControllerRig rig;
+    ControllerRig rig(true, ControllerRig::Pace::kFreeRunning);
     ControllerProbe& camera = rig.start(1);
     ASSERT_TRUE(camera.setParamScheme(1));
     ASSERT_EQ(SNS_SUCCESS, camera.setParameter(KEY_WDR_MODE, 1, true));
