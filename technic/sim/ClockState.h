@@ -23,7 +23,7 @@ struct ClockState {
     // Bumped by a reset so that waits begun before it end.
     unsigned long generation = 0;
 
-    // Lockstep: the actors in rank order and the one whose turn it is.
+    // Lockstep: the actors and the one whose turn it is.
     bool lockstep = false;
     std::vector<Actor*> actors;
     Actor* holder = nullptr;

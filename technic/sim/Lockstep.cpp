@@ -31,7 +31,6 @@ void enrolLocked(ClockState& clock, Actor& actor)
     actor.enrolled = true;
     actor.state = Actor::kWaiting;
     actor.deadline = clock.nowUs;
-    // Ranks only grow and the driver's is the largest: appending keeps the order.
     clock.actors.push_back(&actor);
 }
 
@@ -118,8 +117,6 @@ Actor* enrolThread(const std::atomic<bool>* stopRequested)
     actor->rank = clock.nextRank++;
     actor->stopRequested = stopRequested;
     enrolLocked(clock, *actor);
-    // The driver stays last.
-    std::stable_sort(clock.actors.begin(), clock.actors.end(), [](const Actor* a, const Actor* b) { return a->rank < b->rank; });
     handOnLocked(clock);
     return actor;
 }

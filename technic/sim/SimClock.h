@@ -9,11 +9,13 @@
 
 namespace technic_sim {
 
+// Off also ends lockstep (driveClockFromThisThread).
 void useSimulatedClock(bool on);
 bool simulatedClock();
 
 // Simulated "now" back to 0, local time to 00:00:00, counters to 0. Waits
-// still blocked from before the reset return at once.
+// still blocked from before the reset return at once (in lockstep: at the
+// driver's next wait).
 void resetSimulatedClock();
 
 // Local time of day reported by VXDeviceTime::getCurrentTime (simulated mode).
