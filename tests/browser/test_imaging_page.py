@@ -6,10 +6,15 @@ usage: test_imaging_page.py SENSORCTL EXAMPLE_ROOTFS SCHEDULE_SCRIPT [SCREENSHOT
 One browser session for the whole scenario: move Brightness to 60 and see its
 ISP call, switch scheme and back, flush, restart the server on the same tree
 and find 60 again, choose channel 2, then run a scheduled tree's day, and the
-same day again in manual mode.
+same day again in manual mode. Then, on a fresh tree, every control of both
+channels is changed through the page and checked; values outside an item's
+range are refused; an accessibility check (axe-core, from npm) runs on every
+tab; the median time from a change to the redrawn page is printed.
 """
+import os
 import re
 import shutil
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -21,6 +26,8 @@ from selenium.webdriver.support.ui import WebDriverWait
 
 SENSORCTL, EXAMPLE, SCHEDULE = sys.argv[1:4]
 SCREENSHOT = sys.argv[4] if len(sys.argv) > 4 else None
+NPM_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "build", "npm")
+AXE = os.path.join(NPM_DIR, "node_modules", "axe-core", "axe.min.js")
 
 
 class Server:
@@ -93,6 +100,152 @@ def choose(driver, select_id, value, what):
     wait_for(driver, lambda d: what in text(d, "result"), what)
 
 
+def axe_script():
+    if not os.path.exists(AXE):
+        subprocess.run(["npm", "install", "--no-save", "--no-audit", "--no-fund", "--prefix", NPM_DIR, "axe-core@4"],
+                       check=True, stdout=subprocess.DEVNULL)
+    with open(AXE, encoding="utf-8") as script:
+        return script.read()
+
+
+def page_state(driver):
+    return driver.execute_script("return page.state;")
+
+
+def values(state):
+    return {item["id"]: item.get("value") for tab in state["tabs"] for item in tab["items"]}
+
+
+def change(driver, key, value):
+    """Sets the control as a user does; waits for the redrawn page. The
+    page's own change time, or the refusal it shows."""
+    return driver.execute_async_script("""
+        const [key, value, done] = arguments;
+        const times = page.changeTimes.length, message = document.getElementById("result").textContent;
+        const input = document.getElementById("control-" + key);
+        input.value = String(value);
+        input.dispatchEvent(new Event("change"));
+        const poll = () => {
+          const shown = document.getElementById("result");
+          if (page.changeTimes.length > times) return done(page.changeTimes[page.changeTimes.length - 1]);
+          if (shown.className === "failed" && shown.textContent !== message) return done(shown.textContent);
+          setTimeout(poll, 1);
+        };
+        poll();""", key, value)
+
+
+def post_set(driver, channel, key, value):
+    return driver.execute_async_script("""
+        const [channel, key, value, done] = arguments;
+        fetch("/api/set", {method: "POST", headers: {"Content-Type": "application/json"},
+                           body: JSON.stringify({channel: channel, key: key, value: value})})
+          .then(async (r) => done([r.status, (await r.json()).error || ""]));""", channel, key, value)
+
+
+def new_value(item):
+    if item.get("options"):
+        return next(o["index"] for o in item["options"] if o["index"] != item["value"])
+    # Where the range has one, a value a slider of 0..100 cannot show.
+    low, high = item["min"], item["max"]
+    candidates = [v for v in (high if high > 100 else None, low if low < 0 else None, high, low) if v is not None]
+    return next(v for v in candidates if v != item["value"])
+
+
+def refused_values(item):
+    if item.get("options"):
+        return [max(o["index"] for o in item["options"]) + 1]
+    return [item["max"] + 1, item["min"] - 1]
+
+
+def check_accessibility(driver, axe, where):
+    if not driver.execute_script("return typeof axe !== 'undefined';"):
+        driver.execute_script(axe)
+    violations = driver.execute_async_script("""
+        const done = arguments[0];
+        axe.run(document).then((r) => done(r.violations.filter((v) => v.impact === "serious" || v.impact === "critical")
+                                            .map((v) => v.id + ": " + v.nodes.map((n) => n.target.join(" ")).join(", "))));""")
+    assert not violations, where + ": " + "; ".join(violations)
+
+
+def check_item(driver, channel, item, others):
+    """Changes one control and checks what the page and the server show."""
+    key, value = item["id"], new_value(item)
+    outcome = change(driver, key, value)
+    assert not isinstance(outcome, str), "channel %d key %d = %d: %s" % (channel, key, value, outcome)
+    result = text(driver, "result")
+    assert "%s = %d: result 0, read back %d" % (item["name"], value, value) in result, result
+    shown = driver.execute_script("""
+        const key = arguments[0];
+        const row = document.getElementById("item-" + key), input = document.getElementById("control-" + key);
+        return [row.querySelector(".value").textContent, input.value,
+                document.getElementById("isp").textContent];""", key)
+    assert shown[0] == str(value) and shown[1] == str(value), "key %d shows %s, control at %s" % (key, shown[0], shown[1])
+    # What reached the ISP for the key itself carries the value (some send it among others).
+    for payload in re.findall(r"\t%d\tSET\t([^\t]*)" % key, shown[2]):
+        assert str(value) in payload.split(), "key %d sent %s to the ISP, not %d" % (key, payload, value)
+    after = values(page_state(driver))
+    followers = {i["id"] for t in page_state(driver)["tabs"] for i in t["items"] if i.get("follows", {}).get("id") == key}
+    moved = {k for k in others if k != key and k not in followers and others[k] != after.get(k)}
+    for refused in refused_values(item):
+        status, message = post_set(driver, channel, key, refused)
+        assert status == 400 and ("outside" in message or "options" in message), (key, refused, status, message)
+    return after, moved, outcome
+
+
+def every_control(driver, url, axe):
+    """Each control of each channel set once through the page; the change
+    times of all of them."""
+    moved_by, times = {}, []
+    for channel in (1, 2):
+        driver.get(url)
+        wait_for(driver, lambda d: d.find_elements(By.CSS_SELECTOR, "#tabs button"), "the tabs")
+        pick(driver, "channel", channel)
+        wait_for(driver, lambda d: page_state(d) and page_state(d)["channel"] == channel, "channel %d" % channel)
+        for tab in page_state(driver)["tabs"]:
+            driver.execute_script("document.getElementById(arguments[0]).click();", "tab-" + tab["key"])
+            check_accessibility(driver, axe, "channel %d tab %s" % (channel, tab["key"]))
+            others = values(page_state(driver))
+            for item in [i for t in page_state(driver)["tabs"] if t["key"] == tab["key"] for i in t["items"]]:
+                if item["type"] == "button" or item.get("follows"):
+                    continue
+                current = next(i for t in page_state(driver)["tabs"] for i in t["items"] if i["id"] == item["id"])
+                others, moved, took = check_item(driver, channel, current, others)
+                times.append(took)
+                if moved:
+                    moved_by[(channel, item["id"])] = sorted(moved)
+    return moved_by, times
+
+
+def check_page_rules(driver, url):
+    """What the page itself refuses, linked keys, and focus across redraws."""
+    driver.get(url)
+    wait_for(driver, lambda d: d.find_elements(By.ID, "tab-light"), "the light tab")
+    driver.find_element(By.ID, "tab-light").click()
+    follower = driver.execute_script("""
+        const input = document.getElementById("control-168");
+        return [input.disabled, document.getElementById("note-168").textContent,
+                input.value, document.getElementById("control-161").value];""")
+    assert follower[0] and "follows Infrared Mode (161)" in follower[1] and follower[2] == follower[3], follower
+    status, message = post_set(driver, 1, 168, 1)
+    assert status == 409 and "follows Infrared Mode (161)" in message, (status, message)
+    driver.find_element(By.ID, "tab-scheme").click()
+    # An emptied number field sends nothing; one outside the range is refused on the page.
+    sent = driver.execute_script("""
+        const input = document.getElementById("control-8001"), before = page.changeTimes.length;
+        input.value = ""; input.dispatchEvent(new Event("change"));
+        const empty = [input.value, document.getElementById("result").textContent];
+        input.value = "24"; input.dispatchEvent(new Event("change"));
+        return [empty, document.getElementById("result").textContent, input.getAttribute("aria-invalid"), before];""")
+    assert sent[0] == ["0", "Nothing changed yet."], sent
+    assert "24 is outside 0..23" in sent[1] and sent[2] == "true", sent
+    # Focus stays on the control that was changed.
+    driver.find_element(By.ID, "tab-image").click()
+    driver.find_element(By.ID, "control-34").click()
+    change(driver, 34, 70)
+    focused = driver.execute_script("return document.activeElement.id;")
+    assert focused == "control-34", "focus went to " + repr(focused)
+
+
 def main():
     root = tree()
     driver = browser()
@@ -136,6 +289,18 @@ def main():
         driver.find_element(By.ID, "clock-run").click()
         wait_for(driver, lambda d: d.find_element(By.ID, "switches").get_attribute("textContent") == "no switch",
                  "no switch in manual mode")
+        server.stop()
+
+        server = Server(tree())
+        check_page_rules(driver, server.url)
+        server.stop()
+        server = Server(tree())
+        driver.set_script_timeout(30)
+        moved_by, times = every_control(driver, server.url, axe_script())
+        print("browser test: %d changes, click to redrawn page: median %.1f ms, max %.1f ms"
+              % (len(times), statistics.median(times), max(times)))
+        for (channel, key), moved in sorted(moved_by.items()):
+            print("browser test: channel %d key %d also changed %s" % (channel, key, moved))
     finally:
         server.stop()
         driver.quit()

@@ -50,9 +50,8 @@ private:
     std::thread m_thread;
 };
 
-int brightness(CameraService& service)
+int brightness(const json& state)
 {
-    const json state = service.state(1);
     for (const json& tab : state["tabs"]) {
         for (const json& item : tab["items"]) {
             if (item["id"] == 34) return item["value"];
@@ -95,9 +94,19 @@ TEST(WebServer, RefusedRequestsAnswer4xxWithAMessageAndChangeNothing)
         {"unknown action", "POST", "/api/action", {}, R"({"channel":1,"action":"format"})", 400, "unknown action"},
         {"clock start", "POST", "/api/clock", {}, R"({"start":"25:00","hours":1})", 400, "HH:MM"},
         {"no such path", "GET", "/etc/passwd", {}, "", 404, "no such page"},
+        {"two Host headers", "GET", "/api/state", {{"Host", own}, {"Host", "attacker.example"}}, "", 400,
+         "more than one Host header"},
+        {"above the range", "POST", "/api/set", {}, R"({"channel":1,"key":34,"value":101})", 400,
+         "value 101 of Brightness (34) is outside 0..100"},
+        {"below the range", "POST", "/api/set", {}, R"({"channel":1,"key":34,"value":-1})", 400, "outside 0..100"},
+        {"option not offered", "POST", "/api/set", {}, R"({"channel":1,"key":2384,"value":4})", 400,
+         "value 4 of Mirror (2384) is not one of its options: 0 (Normal), 1 (Horizontal)"},
+        {"follower of a linked key", "POST", "/api/set", {}, R"({"channel":1,"key":168,"value":1})", 409,
+         "Infrared Mode (Smart) (168) follows Infrared Mode (161)"},
+        {"console after no number", "GET", "/api/console?after=x", {}, "", 400, "after is a line number"},
     };
     httplib::Client client = served.client();
-    const int before = brightness(served.service());
+    const int before = brightness(served.service().state(1));
     ASSERT_EQ(50, before);
     for (const BadRequest& request : requests) {
         SCOPED_TRACE(request.name);
@@ -116,7 +125,7 @@ TEST(WebServer, RefusedRequestsAnswer4xxWithAMessageAndChangeNothing)
         ASSERT_TRUE(body.is_object()) << response.body;
         EXPECT_NE(std::string::npos, body["error"].get<std::string>().find(request.message)) << response.body;
     }
-    EXPECT_EQ(before, brightness(served.service()));
+    EXPECT_EQ(before, brightness(served.service().state(1)));
 }
 
 TEST(WebServer, AChangeAnswersItsResultReadBackAndIspCalls)
@@ -130,7 +139,12 @@ TEST(WebServer, AChangeAnswersItsResultReadBackAndIspCalls)
     EXPECT_EQ(0, answer["result"]);
     EXPECT_EQ(60, answer["value"]);
     EXPECT_EQ(json::array({"0\t34\tSET\t60\tok"}), answer["isp"]);
-    EXPECT_EQ(60, brightness(served.service()));
+    EXPECT_EQ(60, brightness(served.service().state(1)));
+    // The page redraws from the answer's state, uncompressed however the client asks.
+    EXPECT_EQ(60, brightness(answer["state"]));
+    const auto state = client.Get("/api/state?channel=1", {{"Accept-Encoding", "br, gzip, deflate"}});
+    ASSERT_TRUE(state);
+    EXPECT_FALSE(state->has_header("Content-Encoding"));
 
     // The mode is the controller's, as the next state shows.
     const int before = served.service().state(1)["mode"];

@@ -103,7 +103,9 @@ int main(int argc, char** argv)
     if (needsTree && !chooseRoot(options, error)) return failWith(kExitUsage, error);
     std::signal(SIGABRT, onAbort);
     if (standalone != nullptr && standalone->ownsConsole) {
-        return standalone->run(std::vector<std::string>(words.begin() + 1, words.end()));
+        std::vector<std::string> args(words.begin() + 1, words.end());
+        if (options.quiet) args.insert(args.begin(), "--quiet"); // it keeps the console itself
+        return standalone->run(args);
     }
 
     // Results keep standard output; the library's console goes elsewhere.

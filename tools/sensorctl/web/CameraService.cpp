@@ -5,7 +5,10 @@
 #include <cstdio>
 #include <thread>
 
+#include "KeyNames.h"
+#include "LinkedKeys.h"
 #include "PageModel.h"
+#include "SensorKeys.h"
 #include "SensorFile.h"
 #include "SimClock.h"
 
@@ -47,16 +50,61 @@ int CameraService::startedChannels() const
 
 json CameraService::tabsOf(int channel)
 {
-    json tabs = pageTabs(m_session.controller(channel).getUIStyleFile());
-    m_pageKeys[channel] = pageKeys(tabs);
-    return tabs;
+    // The style is built at start-up: read once, and again after a factory
+    // reset, which starts the channel anew.
+    if (m_tabs.count(channel) == 0) {
+        m_tabs[channel] = pageTabs(m_session.controller(channel).getUIStyleFile());
+        m_pageItems[channel] = pageItems(m_tabs[channel]);
+    }
+    return m_tabs[channel];
 }
 
-bool CameraService::onPage(int channel, int key)
+const json* CameraService::itemOf(int channel, int key)
+{
+    tabsOf(channel);
+    const auto found = m_pageItems[channel].find(key);
+    return found != m_pageItems[channel].end() ? &found->second : nullptr;
+}
+
+std::string CameraService::nameOf(int channel, int key)
+{
+    const json* item = itemOf(channel, key);
+    const char* constant = keyConstantName(key);
+    return item != nullptr ? item->at("name").get<std::string>() : constant != nullptr ? constant : std::to_string(key);
+}
+
+int CameraService::lightType(int channel)
+{
+    int type = 0;
+    return m_session.controller(channel).getParameter(KEY_LIGHT_TYPE, type) ? type : 0;
+}
+
+CameraService::Refusal CameraService::refusal(int channel, int key, int value)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_pageKeys.count(channel) == 0) tabsOf(channel);
-    return m_pageKeys[channel].count(key) != 0;
+    const json* item = itemOf(channel, key);
+    if (item == nullptr) return {400, "unknown key " + std::to_string(key) + ": not on the channel's page"};
+    const int leader = leadingKey(key, lightType(channel));
+    if (leader != key) {
+        return {409, nameOf(channel, key) + " (" + std::to_string(key) + ") follows " + nameOf(channel, leader) + " (" +
+                         std::to_string(leader) + ") under the current light type: set that one"};
+    }
+    return {refusedValue(*item, value).empty() ? 0 : 400, refusedValue(*item, value)};
+}
+
+void CameraService::fillValues(int channel, json& tabs)
+{
+    ISensorController& controller = m_session.controller(channel);
+    const int light = lightType(channel);
+    for (json& tab : tabs) {
+        for (json& item : tab["items"]) {
+            if (!storesValue(item)) continue;
+            const int key = item["id"], leader = leadingKey(key, light);
+            if (leader != key) item["follows"] = {{"id", leader}, {"name", nameOf(channel, leader)}};
+            int value = 0;
+            if (controller.getParameter(leader, value)) item["value"] = value;
+        }
+    }
 }
 
 json CameraService::withCalls(json answer)
@@ -91,12 +139,7 @@ json CameraService::state(int channel)
     std::lock_guard<std::mutex> lock(m_mutex);
     ISensorController& controller = m_session.controller(channel);
     json tabs = tabsOf(channel);
-    for (json& tab : tabs) {
-        for (json& item : tab["items"]) {
-            int value = 0;
-            if (controller.getParameter(item["id"].get<int>(), value)) item["value"] = value;
-        }
-    }
+    fillValues(channel, tabs);
     int scheme = -1, mode = -1, dayNight = -1;
     controller.getParamScheme(scheme);
     controller.getParamMode(mode);
@@ -170,7 +213,7 @@ json CameraService::runAction(int channel, const std::string& action)
     m_session.takeCalls();
     ISensorController& controller = m_session.controller(channel);
     const int result = withClockMoving([&] { return json(hostAction(controller, action)); });
-    if (action == "factory-reset") m_pageKeys.erase(channel);
+    if (action == "factory-reset") m_tabs.erase(channel);
     return withCalls({{"result", result}});
 }
 

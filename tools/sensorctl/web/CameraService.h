@@ -25,8 +25,14 @@ public:
 
     int channelCount() const { return m_session.channelCount(); }
     bool hasChannel(int channel) const { return m_session.hasChannel(channel); }
-    // Whether the key is an item of the channel's page.
-    bool onPage(int channel, int key);
+    // Why the page may not set the key to the value: 400 for a key that is
+    // not an item of the channel's page or a value the item does not allow,
+    // 409 for a key that follows its twin; status 0 when it may.
+    struct Refusal {
+        int status = 0;
+        std::string message;
+    };
+    Refusal refusal(int channel, int key, int value);
 
     nlohmann::json state(int channel);
     // Each answer carries "isp": the calls it caused, as the simulated ISP
@@ -45,6 +51,11 @@ public:
 
 private:
     nlohmann::json tabsOf(int channel);
+    const nlohmann::json* itemOf(int channel, int key);
+    // Each item's value; a key that follows its twin shows the leader's.
+    void fillValues(int channel, nlohmann::json& tabs);
+    std::string nameOf(int channel, int key);
+    int lightType(int channel);
     nlohmann::json withCalls(nlohmann::json answer);
     // Runs a host operation while moving the simulated clock for any wait of
     // its own (a scheme change waits in 0.5 s steps while the sensor thread
@@ -57,7 +68,8 @@ private:
 
     Session m_session;
     std::mutex m_mutex;
-    std::map<int, std::set<int>> m_pageKeys;
+    std::map<int, nlohmann::json> m_tabs;
+    std::map<int, std::map<int, nlohmann::json>> m_pageItems;
     int m_minuteOfDay = 0;
 };
 

@@ -37,8 +37,9 @@ ConsoleCapture::~ConsoleCapture()
     if (m_reader.joinable()) m_reader.join();
 }
 
-bool ConsoleCapture::start()
+bool ConsoleCapture::start(Echo echo)
 {
+    m_echo = echo;
     int ends[2];
     if (pipe(ends) != 0) return false;
     std::fflush(stdout);
@@ -48,6 +49,11 @@ bool ConsoleCapture::start()
     setvbuf(stdout, nullptr, _IOLBF, 0);
     m_reader = std::thread([this, fd = ends[0]] { readLoop(fd); });
     return true;
+}
+
+bool ConsoleCapture::isImportant(const std::string& kind)
+{
+    return kind == "assert" || kind == "warn" || kind == "err";
 }
 
 std::string ConsoleCapture::kindOf(const std::string& line)
@@ -63,22 +69,25 @@ void ConsoleCapture::readLoop(int fd)
     std::FILE* in = fdopen(fd, "r");
     char buffer[4096];
     while (in != nullptr && std::fgets(buffer, sizeof buffer, in) != nullptr) {
-        std::fputs(buffer, stderr);
         std::string line = withoutColour(buffer);
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+        const std::string kind = kindOf(line);
+        if (m_echo == Echo::All || (m_echo == Echo::Important && isImportant(kind))) std::fputs(buffer, stderr);
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_lines.push_back({{"seq", m_nextSeq++}, {"kind", kindOf(line)}, {"text", line}});
+        m_lines.push_back({{"seq", m_nextSeq++}, {"kind", kind}, {"text", line}});
         if (m_lines.size() > kKeptLines) m_lines.pop_front();
     }
     if (in != nullptr) std::fclose(in);
 }
 
-nlohmann::json ConsoleCapture::lines(const std::string& kind) const
+nlohmann::json ConsoleCapture::lines(const std::string& kind, long after) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     nlohmann::json result = nlohmann::json::array();
     for (const nlohmann::json& line : m_lines) {
-        if (kind.empty() || line["kind"] == kind) result.push_back(line);
+        if (line["seq"].get<long>() <= after) continue;
+        const std::string lineKind = line["kind"];
+        if (kind.empty() || lineKind == kind || (kind == "warnings" && isImportant(lineKind))) result.push_back(line);
     }
     return result;
 }

@@ -18,12 +18,17 @@ public:
     ConsoleCapture(const ConsoleCapture&) = delete;
     ConsoleCapture& operator=(const ConsoleCapture&) = delete;
 
-    bool start();
-    // The kept lines, oldest first, of one report kind ("" for all):
-    // [{seq, kind, text}]; kinds are assert, warn, err, dbg, info, other.
-    nlohmann::json lines(const std::string& kind) const;
+    // Which lines are still written to standard error.
+    enum class Echo { None, Important, All };
+    bool start(Echo echo);
+    // The kept lines after the one numbered after (-1: all kept), oldest
+    // first, of one report kind ("" for all, "warnings" for warnings and
+    // above): [{seq, kind, text}]; kinds are assert, warn, err, dbg, info, other.
+    nlohmann::json lines(const std::string& kind, long after = -1) const;
 
     static std::string kindOf(const std::string& line);
+    // Assertions, warnings and errors.
+    static bool isImportant(const std::string& kind);
 
 private:
     void readLoop(int fd);
@@ -33,6 +38,7 @@ private:
     long m_nextSeq = 0;
     int m_savedStdout = -1;
     std::thread m_reader;
+    Echo m_echo = Echo::All;
 };
 
 #endif

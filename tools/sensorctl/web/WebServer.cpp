@@ -1,5 +1,7 @@
 #include "WebServer.h"
 
+#include <sys/socket.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -16,6 +18,11 @@ namespace {
 
 const size_t kMaxBody = 4096; // the largest request the page sends is a few dozen bytes
 const int kMaxClockHours = 24 * 7;
+// Idle keep-alive connections each hold a thread: they are let go after a
+// second, and enough threads remain for a burst of clients.
+const time_t kIdleSeconds = 1;
+const size_t kThreads = 32;
+const int kListenQueue = 64;
 
 const char* const kFiles[][2] = {
     {"/", "index.html"}, {"/page.js", "page.js"}, {"/page.css", "page.css"}};
@@ -23,7 +30,9 @@ const char* const kFiles[][2] = {
 void answer(httplib::Response& response, const json& body, int status = 200)
 {
     response.status = status;
-    response.set_content(body.dump(), "application/json");
+    // With a charset the library does not compress: answers of a few KB
+    // would take longer to pack than to send.
+    response.set_content(body.dump(), "application/json; charset=utf-8");
 }
 
 void refuse(httplib::Response& response, int status, const std::string& message)
@@ -55,7 +64,17 @@ WebServer::WebServer(CameraService& service, const ConsoleCapture* console, cons
     : m_service(service), m_console(console), m_assetsDir(assetsDir), m_server(std::make_unique<httplib::Server>())
 {
     m_server->set_payload_max_length(kMaxBody);
+    m_server->set_keep_alive_timeout(kIdleSeconds);
+    m_server->new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
+    m_server->set_socket_options([this](int socket) {
+        httplib::default_socket_options(socket);
+        m_socket = socket;
+    });
     m_server->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
+        if (request.get_header_value_count("Host") > 1) {
+            refuse(response, 400, "more than one Host header");
+            return httplib::Server::HandlerResponse::Handled;
+        }
         const std::string why =
             refusedOrigin(m_hosts, request.get_header_value("Host"), request.get_header_value("Origin"));
         if (!why.empty()) {
@@ -98,7 +117,10 @@ int WebServer::bind(const std::string& address, int port)
 {
     const int bound = port == 0 ? m_server->bind_to_any_port(address.c_str())
                                 : (m_server->bind_to_port(address.c_str(), port) ? port : -1);
-    if (bound > 0) m_hosts = allowedHosts(address, bound);
+    if (bound <= 0) return -1;
+    m_hosts = allowedHosts(address, bound);
+    // The library listens with a queue of 5; a second listen() widens it.
+    if (m_socket >= 0) ::listen(m_socket, kListenQueue);
     return bound;
 }
 
@@ -157,18 +179,22 @@ void WebServer::addRoutes()
     });
     m_routes["/api/console"] = "GET";
     m_server->Get("/api/console", [this](const httplib::Request& request, httplib::Response& response) {
-        const std::string kind = request.get_param_value("kind");
-        answer(response, {{"lines", m_console != nullptr ? m_console->lines(kind) : json::array()}});
+        const std::string kind = request.get_param_value("kind"), after = request.get_param_value("after");
+        const long last = after.empty() ? -1 : std::atol(after.c_str());
+        if (!after.empty() && after != std::to_string(last)) return refuse(response, 400, "after is a line number");
+        answer(response, {{"lines", m_console != nullptr ? m_console->lines(kind, last) : json::array()}});
     });
     m_routes["/api/set"] = "POST";
     m_server->Post("/api/set", [this, read](const httplib::Request& request, httplib::Response& response) {
         json body;
         if (!read(request, response, {{"key", false}, {"value", false}}, body)) return;
-        const int channel = body["channel"], key = body["key"];
-        if (!m_service.onPage(channel, key)) {
-            return refuse(response, 400, "unknown key " + std::to_string(key) + ": not on the channel's page");
-        }
-        answer(response, m_service.setParameter(channel, key, body["value"]));
+        const int channel = body["channel"], key = body["key"], value = body["value"];
+        const CameraService::Refusal refusal = m_service.refusal(channel, key, value);
+        if (refusal.status != 0) return refuse(response, refusal.status, refusal.message);
+        // The page redraws from the answer: no second request after a change.
+        json changed = m_service.setParameter(channel, key, value);
+        changed["state"] = m_service.state(channel);
+        answer(response, changed);
     });
     m_routes["/api/scheme"] = "POST";
     m_server->Post("/api/scheme", [this, read](const httplib::Request& request, httplib::Response& response) {

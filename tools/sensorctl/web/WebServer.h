@@ -36,6 +36,7 @@ private:
     std::string m_assetsDir;
     std::unique_ptr<httplib::Server> m_server;
     std::set<std::string> m_hosts;
+    int m_socket = -1; // the listening one
     std::map<std::string, std::string> m_routes; // path -> method
 };
 

@@ -3,7 +3,10 @@
 "use strict";
 
 const preview = document.getElementById("preview-states");
-const page = { channel: 1, tab: 0, state: null, loads: 0, previewStates: preview ? JSON.parse(preview.textContent) : null };
+const page = {
+  channel: 1, tab: 0, state: null, loads: 0, consoleSeen: -1, changeTimes: [],
+  previewStates: preview ? JSON.parse(preview.textContent) : null,
+};
 const $ = (id) => document.getElementById(id);
 
 async function call(path, body) {
@@ -21,55 +24,126 @@ function element(tag, properties, children) {
   return node;
 }
 
+function showMessage(text, failed) {
+  $("result").textContent = text;
+  $("result").className = failed ? "failed" : "";
+}
+
 function showCalls(answer, what) {
-  $("result").textContent = what + ": result " + answer.result + ("value" in answer ? ", read back " + answer.value : "");
-  $("result").className = answer.result === 0 ? "" : "failed";
+  showMessage(what + ": result " + answer.result + ("value" in answer ? ", read back " + answer.value : ""), answer.result !== 0);
   $("isp").replaceChildren(...answer.isp.map((line) => element("li", { textContent: line })));
 }
 
-function control(item) {
-  const send = async (value) => {
-    const answer = await call("/api/set", { channel: page.channel, key: item.id, value: Number(value) });
-    showCalls(answer, item.name + " = " + value);
-    await load();
-  };
-  let input;
-  if (item.type === "slider" || item.type === "number") {
-    input = element("input", { type: item.type === "slider" ? "range" : "number", value: item.value });
-    if ("min" in item) input.min = item.min;
-    if ("max" in item) input.max = item.max;
-  } else if (item.type === "button") {
-    input = element("button", { type: "button", textContent: item.name });
-    input.addEventListener("click", () => send(1));
-    return input;
-  } else if (item.options) {
-    input = element("select", {}, item.options.map((o) => element("option", { value: o.index, textContent: o.text })));
-    input.value = item.value;
-  } else {
-    input = element("input", { type: "number", value: item.value });
+function rangeText(item) {
+  if ("min" in item && "max" in item) return item.min + ".." + item.max;
+  return "";
+}
+
+// Why the page does not send the text as the item's value, or "".
+function refusal(item, text) {
+  const value = Number(text);
+  if (text.trim() === "" || !Number.isInteger(value)) return item.name + ": " + JSON.stringify(text) + " is not a whole number";
+  if (("min" in item && value < item.min) || ("max" in item && value > item.max)) {
+    return item.name + ": " + value + " is outside " + rangeText(item);
   }
-  input.addEventListener("change", () => send(input.value));
+  return "";
+}
+
+async function send(item, value) {
+  const started = performance.now();
+  const answer = await call("/api/set", { channel: page.channel, key: item.id, value: value });
+  showCalls(answer, item.name + " = " + value);
+  show(answer.state);
+  page.changeTimes.push(performance.now() - started);
+  loadConsole();
+}
+
+// A number field or slider; min and max go before the value, or the browser
+// clamps the value to its default 0..100.
+function numberInput(item) {
+  const input = element("input", { type: item.type === "slider" ? "range" : "number", step: 1 });
+  if ("min" in item) input.min = item.min;
+  if ("max" in item) input.max = item.max;
+  input.value = item.value;
+  input.addEventListener("change", () => {
+    // An emptied field sends nothing: the stored value stays and is shown again.
+    if (input.value === "") { input.value = item.value; return; }
+    const why = refusal(item, input.value);
+    input.setAttribute("aria-invalid", why ? "true" : "false");
+    if (why) { showMessage(why, true); return; }
+    send(item, Number(input.value));
+  });
   return input;
+}
+
+function menu(item) {
+  const input = element("select", {}, item.options.map((o) => element("option", { value: o.index, textContent: o.text })));
+  input.value = item.value;
+  input.addEventListener("change", () => send(item, Number(input.value)));
+  return input;
+}
+
+function control(item) {
+  if (item.type === "button") {
+    const button = element("button", { type: "button", textContent: item.name });
+    button.addEventListener("click", () => send(item, 1));
+    return button;
+  }
+  return item.options ? menu(item) : numberInput(item);
+}
+
+function resetButton(item) {
+  const button = element("button", { type: "button", className: "reset", textContent: "Default",
+    title: "Set " + item.name + " to its factory default " + item.default });
+  button.setAttribute("aria-label", "Set " + item.name + " to its factory default " + item.default);
+  button.disabled = item.value === item.default || Boolean(item.follows);
+  button.addEventListener("click", () => send(item, item.default));
+  return button;
+}
+
+// One row: label, control, value, what it allows; a follower of a linked
+// key is shown with its leader's value and cannot be changed.
+function row(item) {
+  const input = control(item);
+  input.id = "control-" + item.id;
+  input.disabled = Boolean(page.previewStates) || Boolean(item.follows);
+  const cells = item.type === "button"
+    ? [element("span", { className: "label", textContent: "Action" }), input, element("span")]
+    : [element("label", { htmlFor: input.id, textContent: item.name }), input,
+      element("span", { className: "value", textContent: item.value })];
+  const notes = [];
+  if (item.follows) notes.push("follows " + item.follows.name + " (" + item.follows.id + ")");
+  if (item.type !== "button") {
+    const allowed = rangeText(item);
+    notes.push((allowed ? allowed + ", " : "") + "default " + item.default);
+  }
+  const note = element("span", { className: "note", id: "note-" + item.id, textContent: notes.join("; ") });
+  if (notes.length) input.setAttribute("aria-describedby", note.id);
+  cells.push(note, item.type === "button" ? element("span") : resetButton(item));
+  return element("div", { className: "item" + (item.follows ? " follower" : ""), id: "item-" + item.id }, cells);
 }
 
 function drawItems() {
   const tab = page.state.tabs[page.tab];
-  $("items").replaceChildren(...(tab ? tab.items : []).map((item) => {
-    const input = control(item);
-    input.disabled = Boolean(page.previewStates);
-    return element("div", { className: "item", id: "item-" + item.id }, [
-      element("label", { textContent: item.name }), input,
-      element("span", { className: "value", textContent: item.value })]);
-  }));
+  $("items").replaceChildren(...(tab ? tab.items : []).map(row));
+}
+
+// Redraws replace the rows; focus goes back to the element of the same id.
+function keepingFocus(draw) {
+  const focused = document.activeElement && document.activeElement.id;
+  draw();
+  if (focused && document.activeElement.id !== focused && $(focused)) $(focused).focus();
 }
 
 function draw() {
   const state = page.state;
   page.tab = Math.min(page.tab, state.tabs.length - 1);
   $("tabs").replaceChildren(...state.tabs.map((tab, index) => {
-    const button = element("button", { type: "button", textContent: tab.name, className: index === page.tab ? "active" : "" });
+    const button = element("button", { type: "button", id: "tab-" + tab.key, textContent: tab.name,
+      className: index === page.tab ? "active" : "" });
+    button.setAttribute("aria-pressed", index === page.tab ? "true" : "false");
     button.dataset.key = tab.key;
-    button.addEventListener("click", () => { page.tab = index; draw(); });
+    button.addEventListener("click", () => { page.tab = index; keepingFocus(draw); });
     return button;
   }));
   const channels = [...Array(state.channels).keys()].map((i) => element("option", { value: i + 1, textContent: i + 1 }));
@@ -90,16 +164,35 @@ async function load() {
   const request = ++page.loads;
   const state = page.previewStates ? page.previewStates[page.channel - 1] : await call("/api/state?channel=" + page.channel);
   if (request !== page.loads) return;
-  page.state = state;
-  draw();
-  if (!page.previewStates) await loadConsole();
+  show(state);
+  if (!page.previewStates) loadConsole();
 }
 
+// A state that came with an answer; loads still under way may not draw over it.
+function show(state) {
+  ++page.loads;
+  page.state = state;
+  keepingFocus(draw);
+}
+
+// Only the lines after the last one seen are fetched.
 async function loadConsole() {
   const kind = $("console-kind").value;
-  const answer = await call("/api/console" + (kind ? "?kind=" + encodeURIComponent(kind) : ""));
-  $("console").textContent = answer.lines.map((line) => line.text).join("\n");
+  const answer = await call("/api/console?after=" + page.consoleSeen + (kind ? "&kind=" + encodeURIComponent(kind) : ""));
+  if (kind !== $("console-kind").value || answer.lines.length === 0) return;
+  const last = answer.lines[answer.lines.length - 1].seq;
+  if (last <= page.consoleSeen) return;
+  const fresh = answer.lines.filter((line) => line.seq > page.consoleSeen);
+  page.consoleSeen = last;
+  const text = fresh.map((line) => line.text).join("\n");
+  $("console").textContent += ($("console").textContent ? "\n" : "") + text;
   $("console").scrollTop = $("console").scrollHeight;
+}
+
+function restartConsole() {
+  page.consoleSeen = -1;
+  $("console").textContent = "";
+  loadConsole();
 }
 
 function wire() {
@@ -117,6 +210,7 @@ function wire() {
   });
   for (const action of ["flush", "revert", "factory-reset"]) {
     $(action).addEventListener("click", async () => {
+      if (action === "factory-reset" && !window.confirm("Reset every setting of channel " + page.channel + " to the factory defaults?")) return;
       showCalls(await call("/api/action", { channel: page.channel, action: action }), action);
       await load();
     });
@@ -138,12 +232,9 @@ function wire() {
     if (answer.switches.length === 0) $("switches").replaceChildren(element("li", { textContent: "no switch" }));
     await load();
   });
-  $("console-kind").addEventListener("change", loadConsole);
+  $("console-kind").addEventListener("change", restartConsole);
 }
 
-window.addEventListener("unhandledrejection", (event) => {
-  $("result").textContent = String(event.reason.message || event.reason);
-  $("result").className = "failed";
-});
+window.addEventListener("unhandledrejection", (event) => showMessage(String(event.reason.message || event.reason), true));
 wire();
 load();
