@@ -223,6 +223,11 @@ TEST(Sensorctl, TreeScriptAndConsoleErrors)
     EXPECT_TRUE(preview.err.empty() && preview.out.empty()) << preview.err << preview.out;
     EXPECT_NE(root.readFile("/page.html").find("\"name\":\"Brightness\""), std::string::npos);
 
+    // The page server does not start without its page's files.
+    setenv("SENSORCTL_WEB", "/nonexistent/web", 1);
+    expectCase({"serve --port 0", 1, "", "the page's files are not in /nonexistent/web"}, root.path());
+    unsetenv("SENSORCTL_WEB");
+
     // The tree's abort switch: a failed assertion ends with its own code.
     root.writeFile("/tmp/Debug.sign", "1\n1\n");
     expectCase({"scheme 99", 3, "", "assertion failed"}, root.path());

@@ -4,6 +4,11 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -153,6 +158,39 @@ TEST(WebServer, AChangeAnswersItsResultReadBackAndIspCalls)
     ASSERT_EQ(200, mode->status) << mode->body;
     EXPECT_EQ(0, json::parse(mode->body)["result"]);
     EXPECT_EQ(1 - before, served.service().state(1)["mode"]);
+}
+
+// A connection that sends nothing, as a browser's spare keep-alive one.
+int idleConnection(int port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    EXPECT_EQ(0, connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address));
+    return fd;
+}
+
+TEST(WebServer, IdleConnectionsAndABurstOfSixteenDoNotHoldUpARequest)
+{
+    ServedTree served;
+    std::vector<int> idle;
+    for (int i = 0; i < 24; ++i) idle.push_back(idleConnection(served.port()));
+    std::atomic<int> answered{0};
+    std::vector<std::thread> burst;
+    for (int c = 0; c < 16; ++c) {
+        burst.emplace_back([&] {
+            httplib::Client client("127.0.0.1", served.port());
+            client.set_connection_timeout(3, 0);
+            client.set_read_timeout(3, 0);
+            const auto response = client.Get("/api/state?channel=1");
+            if (response && response->status == 200) ++answered;
+        });
+    }
+    for (std::thread& thread : burst) thread.join();
+    EXPECT_EQ(16, answered.load());
+    for (int fd : idle) close(fd);
 }
 
 TEST(WebServer, HoldsAThousandRequestsFromEightClients)
