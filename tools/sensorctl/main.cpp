@@ -104,13 +104,14 @@ int main(int argc, char** argv)
     std::signal(SIGABRT, onAbort);
     if (standalone != nullptr && standalone->ownsConsole) {
         std::vector<std::string> args(words.begin() + 1, words.end());
-        if (options.quiet) args.insert(args.begin(), "--quiet"); // it keeps the console itself
+        // It keeps the console itself.
+        if (options.quiet || options.verbose) args.insert(args.begin(), options.quiet ? "--quiet" : "-v");
         return standalone->run(args);
     }
 
     // Results keep standard output; the library's console goes elsewhere.
     LibraryConsole console;
-    std::FILE* const resultStream = console.route(options.quiet, options.logPath, error);
+    std::FILE* const resultStream = console.route(options.quiet, options.verbose, options.logPath, error);
     if (resultStream == nullptr) return failWith(kExitRuntime, error);
     setResults(resultStream);
     if (standalone != nullptr) return standalone->run(std::vector<std::string>(words.begin() + 1, words.end()));

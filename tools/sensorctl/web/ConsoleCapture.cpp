@@ -3,14 +3,11 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "Console.h"
+
 namespace {
 
 const size_t kKeptLines = 2000;
-
-const char* const kKinds[][2] = {
-    {"[sensor assert]", "assert"}, {"[sensor warn]", "warn"}, {"[sensor err]", "err"},
-    {"[sensor dbg]", "dbg"},       {"[sensor info]", "info"},
-};
 
 // Reports are coloured for a terminal; the page shows plain text.
 std::string withoutColour(const std::string& line)
@@ -51,19 +48,6 @@ bool ConsoleCapture::start(Echo echo)
     return true;
 }
 
-bool ConsoleCapture::isImportant(const std::string& kind)
-{
-    return kind == "assert" || kind == "warn" || kind == "err";
-}
-
-std::string ConsoleCapture::kindOf(const std::string& line)
-{
-    for (const auto& kind : kKinds) {
-        if (line.find(kind[0]) != std::string::npos) return kind[1];
-    }
-    return "other";
-}
-
 void ConsoleCapture::readLoop(int fd)
 {
     std::FILE* in = fdopen(fd, "r");
@@ -71,8 +55,8 @@ void ConsoleCapture::readLoop(int fd)
     while (in != nullptr && std::fgets(buffer, sizeof buffer, in) != nullptr) {
         std::string line = withoutColour(buffer);
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-        const std::string kind = kindOf(line);
-        if (m_echo == Echo::All || (m_echo == Echo::Important && isImportant(kind))) std::fputs(buffer, stderr);
+        const std::string kind = consoleLineKind(line);
+        if (m_echo == Echo::All || (m_echo == Echo::Important && isImportantKind(kind))) std::fputs(buffer, stderr);
         std::lock_guard<std::mutex> lock(m_mutex);
         m_lines.push_back({{"seq", m_nextSeq++}, {"kind", kind}, {"text", line}});
         if (m_lines.size() > kKeptLines) m_lines.pop_front();
@@ -87,7 +71,7 @@ nlohmann::json ConsoleCapture::lines(const std::string& kind, long after) const
     for (const nlohmann::json& line : m_lines) {
         if (line["seq"].get<long>() <= after) continue;
         const std::string lineKind = line["kind"];
-        if (kind.empty() || lineKind == kind || (kind == "warnings" && isImportant(lineKind))) result.push_back(line);
+        if (kind.empty() || lineKind == kind || (kind == "warnings" && isImportantKind(lineKind))) result.push_back(line);
     }
     return result;
 }

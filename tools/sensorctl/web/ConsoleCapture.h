@@ -26,10 +26,6 @@ public:
     // above): [{seq, kind, text}]; kinds are assert, warn, err, dbg, info, other.
     nlohmann::json lines(const std::string& kind, long after = -1) const;
 
-    static std::string kindOf(const std::string& line);
-    // Assertions, warnings and errors.
-    static bool isImportant(const std::string& kind);
-
 private:
     void readLoop(int fd);
 

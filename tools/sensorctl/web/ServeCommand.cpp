@@ -86,8 +86,8 @@ int runServe(const std::vector<std::string>& args)
 {
     int port = kDefaultPort;
     std::string address = "127.0.0.1";
-    const bool quiet = !args.empty() && args[0] == "--quiet";
-    for (size_t i = quiet ? 1 : 0; i < args.size(); i += 2) {
+    const std::string level = !args.empty() && (args[0] == "--quiet" || args[0] == "-v") ? args[0] : "";
+    for (size_t i = level.empty() ? 0 : 1; i < args.size(); i += 2) {
         if (i + 1 >= args.size()) return usage("serve [--port N] [--listen ADDR]");
         if (args[i] == "--port") {
             port = std::atoi(args[i + 1].c_str());
@@ -111,7 +111,9 @@ int runServe(const std::vector<std::string>& args)
         return 1;
     }
     ConsoleCapture console;
-    if (!console.start(quiet ? ConsoleCapture::Echo::None : ConsoleCapture::Echo::Important)) std::fprintf(stderr, "sensorctl: serve: the console lines stay off the page\n");
+    if (!console.start(level == "--quiet" ? ConsoleCapture::Echo::None
+                       : level == "-v"    ? ConsoleCapture::Echo::All
+                                          : ConsoleCapture::Echo::Important)) std::fprintf(stderr, "sensorctl: serve: the console lines stay off the page\n");
     CameraService service;
     std::string error;
     if (!service.open(error)) {
