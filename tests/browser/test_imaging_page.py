@@ -11,6 +11,7 @@ channels is changed through the page and checked; values outside an item's
 range are refused; an accessibility check (axe-core, from npm) runs on every
 tab; the median time from a change to the redrawn page is printed.
 """
+import json
 import os
 import re
 import shutil
@@ -18,6 +19,7 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import urllib.request
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
@@ -33,8 +35,10 @@ AXE = os.path.join(NPM_DIR, "node_modules", "axe-core", "axe.min.js")
 class Server:
     """sensorctl serve on a tree, on a free loopback port."""
 
-    def __init__(self, root):
-        self.process = subprocess.Popen([SENSORCTL, "--root", root, "serve", "--port", "0"],
+    def __init__(self, root, quiet=False):
+        self.quiet = quiet
+        self.process = subprocess.Popen([SENSORCTL, "--root", root] + (["--quiet"] if quiet else []) +
+                                        ["serve", "--port", "0"],
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
         for line in self.process.stderr:
             found = re.search(r"(http://127\.0\.0\.1:\d+/)", line)
@@ -44,12 +48,24 @@ class Server:
         else:
             raise RuntimeError("sensorctl serve did not start")
         # Keep reading its console so the pipe never fills.
-        self.drain = subprocess.Popen(["cat"], stdin=self.process.stderr, stdout=subprocess.DEVNULL)
+        self.console = tempfile.TemporaryFile()
+        self.drain = subprocess.Popen(["cat"], stdin=self.process.stderr, stdout=self.console)
 
     def stop(self):
         self.process.terminate()
         assert self.process.wait(timeout=30) == 0, "serve did not stop cleanly"
         self.drain.wait(timeout=30)
+        self.console.seek(0)
+        console = self.console.read().decode(errors="replace")
+        assert not self.quiet or "[sensor" not in console, "--quiet serve printed the library console"
+
+
+def post(url, path, body):
+    """A change made by another client than the page."""
+    request = urllib.request.Request(url + path.lstrip("/"), data=json.dumps(body).encode(),
+                                     headers={"Content-Type": "application/json"})
+    with urllib.request.urlopen(request, timeout=30) as answer:
+        return json.load(answer)
 
 
 def tree(scheduled=False):
@@ -244,12 +260,22 @@ def check_page_rules(driver, url):
     change(driver, 34, 70)
     focused = driver.execute_script("return document.activeElement.id;")
     assert focused == "control-34", "focus went to " + repr(focused)
+    # A value set by another client shows without a reload, focus still kept.
+    post(url, "/api/set", {"channel": 1, "key": 34, "value": 33})
+    wait_for(driver, lambda d: brightness_shown(d) == "33", "another client's change, pushed")
+    assert driver.execute_script("return document.activeElement.id;") == "control-34"
+    # Marked unsaved against the scheme's file until saved.
+    assert "unsaved" in driver.find_element(By.ID, "item-34").get_attribute("class")
+    assert text(driver, "unsaved") == "1 unsaved change", text(driver, "unsaved")
+    driver.execute_script("document.getElementById('flush').click();")
+    wait_for(driver, lambda d: text(d, "unsaved") == "" and "unsaved" not in
+             d.find_element(By.ID, "item-34").get_attribute("class"), "no unsaved change after the flush")
 
 
 def main():
     root = tree()
     driver = browser()
-    server = Server(root)
+    server = Server(root, quiet=True)
     try:
         open_image_tab(driver, server.url)
         assert brightness_shown(driver) == "50"
@@ -280,6 +306,11 @@ def main():
         server = Server(tree(scheduled=True))
         driver.get(server.url)
         wait_for(driver, lambda d: d.find_elements(By.CSS_SELECTOR, "#tabs button"), "the page of the scheduled tree")
+        # A switch by the schedule, run by another client, reaches the page without a reload.
+        post(server.url, "/api/clock", {"start": "05:59", "hours": 1})
+        wait_for(driver, lambda d: d.find_element(By.ID, "scheme").get_attribute("value") == "3"
+                 and "switched to scheme 3 at 06:00" in text(d, "scheme-note"), "the scheduled switch, pushed")
+        assert text(driver, "scheme-reason") == "by time", text(driver, "scheme-reason")
         driver.find_element(By.ID, "clock-run").click()
         expected = ["06:00  channel 1  scheme 3", "08:00  channel 1  scheme 1",
                     "18:00  channel 1  scheme 2", "22:00  channel 1  scheme 0"]

@@ -8,6 +8,7 @@
 #include "KeyNames.h"
 #include "LinkedKeys.h"
 #include "PageModel.h"
+#include "SchemeFile.h"
 #include "SensorKeys.h"
 #include "SensorFile.h"
 #include "SimClock.h"
@@ -21,6 +22,14 @@ std::string clockText(int minuteOfDay)
     char text[8];
     std::snprintf(text, sizeof text, "%02d:%02d", minuteOfDay / 60 % 24, minuteOfDay % 60);
     return text;
+}
+
+// Why the current scheme is the current one.
+std::string schemeReason(ISensorController& controller, int mode)
+{
+    int schemeMode = 0;
+    if (mode != 1 || !controller.getParameter(KEY_SCHEME_MODE, schemeMode)) return "manual";
+    return schemeMode == 1 ? "time" : schemeMode == 2 ? "day/night" : "manual";
 }
 
 } // namespace
@@ -92,10 +101,22 @@ CameraService::Refusal CameraService::refusal(int channel, int key, int value)
     return {refusedValue(*item, value).empty() ? 0 : 400, refusedValue(*item, value)};
 }
 
-void CameraService::fillValues(int channel, json& tabs)
+std::map<int, int> CameraService::savedValues(int channel, int scheme)
+{
+    std::vector<KeyVal> records;
+    std::map<int, int> values;
+    if (scheme < 0 || !readKeyValFile(m_session.controller(channel).schemeFileName(static_cast<u32>(scheme)), records)) {
+        return values;
+    }
+    for (const KeyVal& record : records) values[static_cast<int>(record.key)] = static_cast<int>(record.value);
+    return values;
+}
+
+void CameraService::fillValues(int channel, int scheme, json& tabs)
 {
     ISensorController& controller = m_session.controller(channel);
     const int light = lightType(channel);
+    const std::map<int, int> saved = savedValues(channel, scheme);
     for (json& tab : tabs) {
         for (json& item : tab["items"]) {
             if (!storesValue(item)) continue;
@@ -103,6 +124,8 @@ void CameraService::fillValues(int channel, json& tabs)
             if (leader != key) item["follows"] = {{"id", leader}, {"name", nameOf(channel, leader)}};
             int value = 0;
             if (controller.getParameter(leader, value)) item["value"] = value;
+            const auto file = saved.find(key);
+            if (file != saved.end()) item["saved"] = file->second;
         }
     }
 }
@@ -134,14 +157,20 @@ json CameraService::withClockMoving(const std::function<json()>& operation)
     return answer;
 }
 
+long CameraService::version()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_version;
+}
+
 json CameraService::state(int channel)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     ISensorController& controller = m_session.controller(channel);
     json tabs = tabsOf(channel);
-    fillValues(channel, tabs);
     int scheme = -1, mode = -1, dayNight = -1;
     controller.getParamScheme(scheme);
+    fillValues(channel, scheme, tabs);
     controller.getParamMode(mode);
     controller.getDNState(dayNight);
     u32 schemes = 4; // as the library counts them when the module names none
@@ -153,6 +182,8 @@ json CameraService::state(int channel)
             {"scheme", scheme},
             {"mode", mode},
             {"dayNight", dayNight},
+            {"schemeReason", schemeReason(controller, mode)},
+            {"version", m_version},
             {"clock", clockText(m_minuteOfDay)},
             {"tabs", tabs}};
 }
@@ -160,6 +191,7 @@ json CameraService::state(int channel)
 json CameraService::setParameter(int channel, int key, int value)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_version;
     m_session.takeCalls();
     ISensorController& controller = m_session.controller(channel);
     const int result = withClockMoving([&] { return json(controller.setParameter(key, value, true)); });
@@ -173,6 +205,7 @@ json CameraService::setParameter(int channel, int key, int value)
 json CameraService::setScheme(int channel, int scheme)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_version;
     m_session.takeCalls();
     ISensorController& controller = m_session.controller(channel);
     const bool ok = withClockMoving([&] { return json(controller.setParamScheme(scheme)); });
@@ -196,6 +229,7 @@ json CameraService::setMode(int channel, int mode)
 json CameraService::runHostSwitch(int channel, const std::function<bool(ISensorController&)>& operation)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_version;
     m_session.takeCalls();
     ISensorController& controller = m_session.controller(channel);
     const bool ok = withClockMoving([&] { return json(operation(controller)); });
@@ -210,6 +244,7 @@ bool CameraService::isAction(const std::string& action) const
 json CameraService::runAction(int channel, const std::string& action)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_version;
     m_session.takeCalls();
     ISensorController& controller = m_session.controller(channel);
     const int result = withClockMoving([&] { return json(hostAction(controller, action)); });
@@ -233,6 +268,7 @@ int CameraService::hostAction(ISensorController& controller, const std::string& 
 json CameraService::runClock(int startMinute, int hours)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_version;
     const int threads = startedChannels();
     technic_sim::resetSimulatedClock();
     technic_sim::setLocalTime(startMinute / 60, startMinute % 60, 0);

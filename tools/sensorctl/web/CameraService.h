@@ -35,6 +35,7 @@ public:
     Refusal refusal(int channel, int key, int value);
 
     nlohmann::json state(int channel);
+    long version();
     // Each answer carries "isp": the calls it caused, as the simulated ISP
     // formats them.
     nlohmann::json setParameter(int channel, int key, int value);
@@ -52,8 +53,10 @@ public:
 private:
     nlohmann::json tabsOf(int channel);
     const nlohmann::json* itemOf(int channel, int key);
-    // Each item's value; a key that follows its twin shows the leader's.
-    void fillValues(int channel, nlohmann::json& tabs);
+    // Each item's value and the one the scheme's file holds ("saved"); a
+    // key that follows its twin shows the leader's value.
+    void fillValues(int channel, int scheme, nlohmann::json& tabs);
+    std::map<int, int> savedValues(int channel, int scheme);
     std::string nameOf(int channel, int key);
     int lightType(int channel);
     nlohmann::json withCalls(nlohmann::json answer);
@@ -71,6 +74,7 @@ private:
     std::map<int, nlohmann::json> m_tabs;
     std::map<int, std::map<int, nlohmann::json>> m_pageItems;
     int m_minuteOfDay = 0;
+    long m_version = 0; // counts the changes: a page's state older than the last one is stale
 };
 
 #endif

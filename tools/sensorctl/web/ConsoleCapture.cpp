@@ -34,6 +34,12 @@ ConsoleCapture::~ConsoleCapture()
     if (m_reader.joinable()) m_reader.join();
 }
 
+void ConsoleCapture::onLine(std::function<void()> listener)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_listener = std::move(listener);
+}
+
 bool ConsoleCapture::start(Echo echo)
 {
     m_echo = echo;
@@ -57,9 +63,14 @@ void ConsoleCapture::readLoop(int fd)
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
         const std::string kind = consoleLineKind(line);
         if (m_echo == Echo::All || (m_echo == Echo::Important && isImportantKind(kind))) std::fputs(buffer, stderr);
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_lines.push_back({{"seq", m_nextSeq++}, {"kind", kind}, {"text", line}});
-        if (m_lines.size() > kKeptLines) m_lines.pop_front();
+        std::function<void()> listener;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_lines.push_back({{"seq", m_nextSeq++}, {"kind", kind}, {"text", line}});
+            if (m_lines.size() > kKeptLines) m_lines.pop_front();
+            listener = m_listener;
+        }
+        if (listener) listener();
     }
     if (in != nullptr) std::fclose(in);
 }

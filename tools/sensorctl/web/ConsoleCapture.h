@@ -5,6 +5,7 @@
 #define SENSORCTL_CONSOLE_CAPTURE_H
 
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -21,6 +22,8 @@ public:
     // Which lines are still written to standard error.
     enum class Echo { None, Important, All };
     bool start(Echo echo);
+    // Called after each new line, on the reading thread.
+    void onLine(std::function<void()> listener);
     // The kept lines after the one numbered after (-1: all kept), oldest
     // first, of one report kind ("" for all, "warnings" for warnings and
     // above): [{seq, kind, text}]; kinds are assert, warn, err, dbg, info, other.
@@ -35,6 +38,7 @@ private:
     int m_savedStdout = -1;
     std::thread m_reader;
     Echo m_echo = Echo::All;
+    std::function<void()> m_listener;
 };
 
 #endif

@@ -128,8 +128,10 @@ int runServe(const std::vector<std::string>& args)
     }
     std::fprintf(stderr, "sensorctl: the imaging page is at http://%s:%d/ (Ctrl-C stops)\n",
                  address == "0.0.0.0" ? "127.0.0.1" : address.c_str(), bound);
+    console.onLine([&server] { server.consoleChanged(); });
     std::thread stopper = stopOnSignal(server, signals);
     server.run();
+    console.onLine(nullptr);
     pthread_kill(stopper.native_handle(), SIGTERM); // stopped by other means: end the waiting thread
     stopper.join();
     return 0;

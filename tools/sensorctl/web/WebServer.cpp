@@ -2,7 +2,9 @@
 
 #include <sys/socket.h>
 
+#include <chrono>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include <httplib.h>
@@ -23,6 +25,9 @@ const int kMaxClockHours = 24 * 7;
 const time_t kIdleSeconds = 1;
 const size_t kThreads = 32;
 const int kListenQueue = 64;
+// An event stream with nothing to say writes a comment this often, so a
+// closed page is noticed and its thread let go.
+const std::chrono::seconds kEventPing{10};
 
 const char* const kFiles[][2] = {
     {"/", "index.html"}, {"/page.js", "page.js"}, {"/page.css", "page.css"}};
@@ -104,11 +109,18 @@ WebServer::WebServer(CameraService& service, const ConsoleCapture* console, cons
                response.status == 413 ? "the body is larger than " + std::to_string(kMaxBody) + " bytes"
                                       : "request refused");
     });
+    // Every change that went through tells the other pages.
+    m_server->set_post_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
+        if (request.method == "POST" && response.status == 200) {
+            m_events.publish({{"type", "changed"}, {"version", m_service.version()}});
+        }
+    });
     m_server->set_exception_handler([](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
         refuse(response, 500, "internal error");
     });
     addFiles();
     addRoutes();
+    addEvents();
 }
 
 WebServer::~WebServer() = default;
@@ -131,7 +143,32 @@ void WebServer::run()
 
 void WebServer::stop()
 {
+    m_events.stop(); // ends the event streams, whose threads the server waits for
     m_server->stop();
+}
+
+void WebServer::consoleChanged()
+{
+    m_events.publish({{"type", "console"}});
+}
+
+void WebServer::addEvents()
+{
+    m_routes["/api/events"] = "GET";
+    m_server->Get("/api/events", [this](const httplib::Request&, httplib::Response& response) {
+        response.set_header("Cache-Control", "no-store");
+        auto seen = std::make_shared<long>(m_events.latest());
+        response.set_chunked_content_provider("text/event-stream", [this, seen](size_t, httplib::DataSink& sink) {
+            const std::vector<json> events = m_events.waitAfter(*seen, kEventPing);
+            if (m_events.stopped()) {
+                sink.done();
+                return true;
+            }
+            std::string text = events.empty() ? ": ping\n\n" : "";
+            for (const json& event : events) text += "data: " + event.dump() + "\n\n";
+            return sink.write(text.data(), text.size());
+        });
+    });
 }
 
 void WebServer::addFiles()
@@ -234,6 +271,12 @@ void WebServer::addRoutes()
         if (hours < 0 || hours > kMaxClockHours) {
             return refuse(response, 400, "hours is 0 to " + std::to_string(kMaxClockHours));
         }
-        answer(response, m_service.runClock(start, hours));
+        const json ran = m_service.runClock(start, hours);
+        for (const json& change : ran["switches"]) {
+            json event = change;
+            event["type"] = "scheme";
+            m_events.publish(event);
+        }
+        answer(response, ran);
     });
 }

@@ -120,7 +120,20 @@ function row(item) {
   const note = element("span", { className: "note", id: "note-" + item.id, textContent: notes.join("; ") });
   if (notes.length) input.setAttribute("aria-describedby", note.id);
   cells.push(note, item.type === "button" ? element("span") : resetButton(item));
-  return element("div", { className: "item" + (item.follows ? " follower" : ""), id: "item-" + item.id }, cells);
+  const unsaved = isUnsaved(item);
+  if (unsaved) notes.push("unsaved: the scheme's file holds " + item.saved);
+  note.textContent = notes.join("; ");
+  return element("div", { className: "item" + (item.follows ? " follower" : "") + (unsaved ? " unsaved" : ""),
+    id: "item-" + item.id }, cells);
+}
+
+// A value the current scheme's file does not hold yet: lost on a stop without "Save".
+function isUnsaved(item) {
+  return "saved" in item && "value" in item && !item.follows && item.saved !== item.value;
+}
+
+function unsavedCount() {
+  return page.state ? page.state.tabs.flatMap((tab) => tab.items).filter(isUnsaved).length : 0;
 }
 
 function drawItems() {
@@ -152,9 +165,12 @@ function draw() {
   const schemes = [...Array(state.schemes).keys()].map((i) => element("option", { value: i, textContent: i }));
   $("scheme").replaceChildren(...schemes);
   $("scheme").value = state.scheme;
+  $("scheme-reason").textContent = "by " + state.schemeReason;
   $("mode").value = state.mode;
   $("daynight").value = state.dayNight;
   $("clock").textContent = state.clock;
+  const unsaved = unsavedCount();
+  $("unsaved").textContent = unsaved ? unsaved + " unsaved change" + (unsaved > 1 ? "s" : "") : "";
   drawItems();
 }
 
@@ -235,6 +251,24 @@ function wire() {
   $("console-kind").addEventListener("change", restartConsole);
 }
 
+// Changes made elsewhere (another page, the simulated clock) and new console
+// lines arrive as server-sent events; the page redraws without a reload.
+function listen() {
+  const events = new EventSource("/api/events");
+  events.addEventListener("message", (message) => {
+    const event = JSON.parse(message.data);
+    if (event.type === "console") loadConsole();
+    if (event.type === "scheme" && event.channel === page.channel) {
+      $("scheme-note").textContent = "switched to scheme " + event.scheme + " at " + event.time;
+    }
+    if (event.type === "changed" && page.state && event.version > page.state.version) load();
+  });
+}
+
+window.addEventListener("beforeunload", (event) => {
+  if (unsavedCount() > 0) event.preventDefault();
+});
 window.addEventListener("unhandledrejection", (event) => showMessage(String(event.reason.message || event.reason), true));
 wire();
 load();
+if (!page.previewStates) listen();
