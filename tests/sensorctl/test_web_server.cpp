@@ -160,6 +160,34 @@ TEST(WebServer, AChangeAnswersItsResultReadBackAndIspCalls)
     EXPECT_EQ(1 - before, served.service().state(1)["mode"]);
 }
 
+TEST(WebServer, ChangesArePushedToTheEventStream)
+{
+    ServedTree served;
+    std::atomic<bool> pushed{false};
+    std::string received;
+    std::thread listener([&] {
+        httplib::Client client = served.client();
+        client.Get("/api/events", [&](const char* data, size_t length) {
+            received.append(data, length);
+            pushed = received.find("\n\n") != std::string::npos;
+            return !pushed;
+        });
+    });
+    // The stream starts after the request reaches the server: changes go on until one is pushed.
+    httplib::Client client = served.client();
+    for (int i = 0; i < 1000 && !pushed; ++i) {
+        const auto response = client.Post("/api/set", json{{"channel", 1}, {"key", 34}, {"value", i % 101}}.dump(),
+                                          "application/json");
+        ASSERT_TRUE(response);
+        ASSERT_EQ(200, response->status);
+    }
+    listener.join();
+    ASSERT_EQ(0u, received.find("data: ")) << received;
+    const json event = json::parse(received.substr(6, received.find("\n\n") - 6));
+    EXPECT_EQ("changed", event["type"]);
+    EXPECT_LE(event["version"].get<long>(), served.service().state(1)["version"].get<long>());
+}
+
 // A connection that sends nothing, as a browser's spare keep-alive one.
 int idleConnection(int port)
 {
