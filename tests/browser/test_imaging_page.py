@@ -173,6 +173,57 @@ def refused_values(item):
     return [item["max"] + 1, item["min"] - 1]
 
 
+def picture(driver):
+    """The preview of the drawn state, once loaded: mean luminance, largest
+    chroma and the mean luminance of each column."""
+    return driver.execute_async_script("""
+        const done = arguments[0], img = document.getElementById("preview");
+        const wanted = "version=" + page.state.version;
+        const measure = () => {
+          if (!img.src.endsWith(wanted) || !img.complete || !img.naturalWidth) return setTimeout(measure, 5);
+          const canvas = document.createElement("canvas");
+          canvas.width = img.naturalWidth; canvas.height = img.naturalHeight;
+          const context = canvas.getContext("2d");
+          context.drawImage(img, 0, 0);
+          const data = context.getImageData(0, 0, canvas.width, canvas.height).data;
+          const columns = new Array(canvas.width).fill(0);
+          let sum = 0, chroma = 0;
+          for (let i = 0; i < data.length; i += 4) {
+            const luma = 0.299 * data[i] + 0.587 * data[i + 1] + 0.114 * data[i + 2];
+            sum += luma;
+            columns[(i / 4) % canvas.width] += luma / canvas.height;
+            chroma = Math.max(chroma, Math.abs(data[i] - data[i + 1]), Math.abs(data[i + 1] - data[i + 2]));
+          }
+          done({mean: sum / (data.length / 4), chroma: chroma, columns: columns});
+        };
+        measure();""")
+
+
+def check_preview(driver, url):
+    """The preview follows brightness, mirror and night."""
+    driver.get(url)
+    wait_for(driver, lambda d: d.find_elements(By.ID, "tab-image"), "the image tab")
+    driver.execute_script("document.getElementById('tab-image').click();")
+    change(driver, 34, 20)
+    dark = picture(driver)
+    change(driver, 34, 80)
+    bright = picture(driver)
+    assert bright["mean"] > dark["mean"] + 20, (dark["mean"], bright["mean"])
+    assert dark["chroma"] > 100, "the colour bars in the day: %d" % dark["chroma"]
+    change(driver, 2384, 1)
+    mirrored = picture(driver)["columns"]
+    assert all(abs(a - b) < 0.5 for a, b in zip(bright["columns"], reversed(mirrored))), "mirrored columns"
+    assert any(abs(a - b) > 10 for a, b in zip(bright["columns"], mirrored)), "the chart is not symmetric"
+    pick(driver, "daynight", 1)
+    wait_for(driver, lambda d: "day/night: result 0" in text(d, "result"), "night")
+    assert picture(driver)["chroma"] == 0, "colour at night"
+    if SCREENSHOT:
+        pick(driver, "daynight", 0)
+        wait_for(driver, lambda d: d.execute_script("return page.state.dayNight;") == 0, "day again")
+        picture(driver)
+        driver.save_screenshot(SCREENSHOT)
+
+
 def check_accessibility(driver, axe, where):
     if not driver.execute_script("return typeof axe !== 'undefined';"):
         driver.execute_script(axe)
@@ -290,8 +341,6 @@ def main():
         wait_for(driver, lambda d: brightness_shown(d) == "60", "60 after switching back")
         driver.find_element(By.ID, "flush").click()
         wait_for(driver, lambda d: "flush: result 0" in text(d, "result"), "the flush")
-        if SCREENSHOT:
-            driver.save_screenshot(SCREENSHOT)
 
         server.stop()
         server = Server(root)
@@ -310,7 +359,7 @@ def main():
         post(server.url, "/api/clock", {"start": "05:59", "hours": 1})
         wait_for(driver, lambda d: d.find_element(By.ID, "scheme").get_attribute("value") == "3"
                  and "switched to scheme 3 at 06:00" in text(d, "scheme-note"), "the scheduled switch, pushed")
-        assert text(driver, "scheme-reason") == "by time", text(driver, "scheme-reason")
+        assert text(driver, "scheme-reason") == "chosen by time", text(driver, "scheme-reason")
         driver.find_element(By.ID, "clock-run").click()
         expected = ["06:00  channel 1  scheme 3", "08:00  channel 1  scheme 1",
                     "18:00  channel 1  scheme 2", "22:00  channel 1  scheme 0"]
@@ -324,6 +373,7 @@ def main():
 
         server = Server(tree())
         check_page_rules(driver, server.url)
+        check_preview(driver, server.url)
         server.stop()
         server = Server(tree())
         driver.set_script_timeout(30)

@@ -48,6 +48,14 @@ std::string consoleLineKind(const std::string& line)
     return "other";
 }
 
+std::string ConsoleKinds::next(const std::string& plainLine)
+{
+    const std::string kind = m_headerKind.empty() ? consoleLineKind(plainLine) : m_headerKind;
+    const bool header = m_headerKind.empty() && kind != "other" && plainLine.find(" file:") != std::string::npos;
+    m_headerKind = header ? kind : "";
+    return kind;
+}
+
 bool isImportantKind(const std::string& kind)
 {
     return kind == "assert" || kind == "warn" || kind == "err";
@@ -89,13 +97,9 @@ void LibraryConsole::copyLines(int from, int to, bool keepColours, bool verbose)
     bool inSequence = false;
     std::string raw, plain;
     ssize_t got = 0;
-    // A report's header line ("[sensor warn] file:... fun:... line:N") is
-    // followed by its message line, which is of the header's kind.
-    std::string headerKind;
+    ConsoleKinds kinds;
     auto flush = [&] {
-        const std::string kind = headerKind.empty() ? consoleLineKind(plain) : headerKind;
-        if (verbose || isImportantKind(kind)) writeAll(to, keepColours ? raw : plain);
-        headerKind = headerKind.empty() && plain.find(" file:") != std::string::npos && kind != "other" ? kind : "";
+        if (verbose || isImportantKind(kinds.next(plain))) writeAll(to, keepColours ? raw : plain);
         raw.clear();
         plain.clear();
     };

@@ -14,6 +14,16 @@ std::string consoleLineKind(const std::string& line);
 // Assertions, warnings and errors: the lines shown by default.
 bool isImportantKind(const std::string& kind);
 
+// Kinds of consecutive lines: a report's header line ("[sensor warn]
+// file:... fun:... line:N") is followed by its message line, of its kind.
+class ConsoleKinds {
+public:
+    std::string next(const std::string& plainLine);
+
+private:
+    std::string m_headerKind;
+};
+
 class LibraryConsole {
 public:
     LibraryConsole() = default;

@@ -157,6 +157,29 @@ json CameraService::withClockMoving(const std::function<json()>& operation)
     return answer;
 }
 
+PictureSettings CameraService::pictureSettings(int channel)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    ISensorController& controller = m_session.controller(channel);
+    auto value = [&controller](u32 key, int fallback) {
+        int read = fallback;
+        return controller.getParameter(static_cast<int>(key), read) ? read : fallback;
+    };
+    PictureSettings settings;
+    settings.brightness = value(KEY_BRIGHTNESS, 50);
+    settings.contrast = value(KEY_CONTRAST, 50);
+    settings.saturation = value(KEY_SATURATION, 50);
+    settings.sharpness = value(KEY_SHARPNESS, 50);
+    settings.mirror = value(KEY_MIRROR, 0) & 3;
+    int dayNight = 0;
+    settings.night = controller.getDNState(dayNight) && dayNight == 1;
+    settings.toneCurve = value(KEY_WDR_MODE, 0) != 0 || value(KEY_BLC_SWITCH, 0) != 0;
+    settings.defog = value(KEY_DEFLG_SWITCH, 0) != 0 ? value(KEY_DEFLG_STRG, 50) : 0;
+    settings.noiseReduction = value(KEY_2D_NR_SWITCH, 0) != 0 || value(KEY_3D_NR_SWITCH, 0) != 0;
+    m_session.takeCalls();
+    return settings;
+}
+
 long CameraService::version()
 {
     std::lock_guard<std::mutex> lock(m_mutex);

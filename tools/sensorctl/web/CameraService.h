@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "PreviewPicture.h"
 #include "Session.h"
 
 class CameraService {
@@ -36,6 +37,8 @@ public:
 
     nlohmann::json state(int channel);
     long version();
+    // What the channel's preview picture shows, from its current values.
+    PictureSettings pictureSettings(int channel);
     // Each answer carries "isp": the calls it caused, as the simulated ISP
     // formats them.
     nlohmann::json setParameter(int channel, int key, int value);

@@ -58,10 +58,11 @@ void ConsoleCapture::readLoop(int fd)
 {
     std::FILE* in = fdopen(fd, "r");
     char buffer[4096];
+    ConsoleKinds kinds;
     while (in != nullptr && std::fgets(buffer, sizeof buffer, in) != nullptr) {
         std::string line = withoutColour(buffer);
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-        const std::string kind = consoleLineKind(line);
+        const std::string kind = kinds.next(line);
         if (m_echo == Echo::All || (m_echo == Echo::Important && isImportantKind(kind))) std::fputs(buffer, stderr);
         std::function<void()> listener;
         {

@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "CameraService.h"
+#include "PreviewPicture.h"
 #include "ConsoleCapture.h"
 #include "RequestRules.h"
 
@@ -25,6 +26,7 @@ const int kMaxClockHours = 24 * 7;
 const time_t kIdleSeconds = 1;
 const size_t kThreads = 32;
 const int kListenQueue = 64;
+const int kPreviewWidth = 320, kPreviewHeight = 180;
 // An event stream with nothing to say writes a comment this often, so a
 // closed page is noticed and its thread let go.
 const std::chrono::seconds kEventPing{10};
@@ -213,6 +215,18 @@ void WebServer::addRoutes()
             return refuse(response, 400, "no channel " + text);
         }
         answer(response, m_service.state(channel));
+    });
+    m_routes["/api/preview.png"] = "GET";
+    m_server->Get("/api/preview.png", [this](const httplib::Request& request, httplib::Response& response) {
+        const std::string text = request.has_param("channel") ? request.get_param_value("channel") : "1";
+        const int channel = std::atoi(text.c_str());
+        if (text != std::to_string(channel) || !m_service.hasChannel(channel)) {
+            return refuse(response, 400, "no channel " + text);
+        }
+        const std::string png = encodePng(renderChart(m_service.pictureSettings(channel), kPreviewWidth, kPreviewHeight));
+        if (png.empty()) return refuse(response, 500, "the preview could not be encoded");
+        response.set_header("Cache-Control", "no-store");
+        response.set_content(png, "image/png");
     });
     m_routes["/api/console"] = "GET";
     m_server->Get("/api/console", [this](const httplib::Request& request, httplib::Response& response) {

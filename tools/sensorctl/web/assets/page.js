@@ -127,6 +127,13 @@ function row(item) {
     id: "item-" + item.id }, cells);
 }
 
+// The picture follows every change: its address names the state's version.
+function drawPreview(state) {
+  if (page.previewStates) { $("preview").hidden = true; return; }
+  const source = "/api/preview.png?channel=" + state.channel + "&version=" + state.version;
+  if ($("preview").getAttribute("src") !== source) $("preview").src = source;
+}
+
 // A value the current scheme's file does not hold yet: lost on a stop without "Save".
 function isUnsaved(item) {
   return "saved" in item && "value" in item && !item.follows && item.saved !== item.value;
@@ -165,10 +172,11 @@ function draw() {
   const schemes = [...Array(state.schemes).keys()].map((i) => element("option", { value: i, textContent: i }));
   $("scheme").replaceChildren(...schemes);
   $("scheme").value = state.scheme;
-  $("scheme-reason").textContent = "by " + state.schemeReason;
+  $("scheme-reason").textContent = state.schemeReason === "manual" ? "chosen by hand" : "chosen by " + state.schemeReason;
   $("mode").value = state.mode;
   $("daynight").value = state.dayNight;
   $("clock").textContent = state.clock;
+  drawPreview(state);
   const unsaved = unsavedCount();
   $("unsaved").textContent = unsaved ? unsaved + " unsaved change" + (unsaved > 1 ? "s" : "") : "";
   drawItems();
