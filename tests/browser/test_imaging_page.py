@@ -128,6 +128,10 @@ def page_state(driver):
     return driver.execute_script("return page.state;")
 
 
+def state_value(driver, key):
+    return values(page_state(driver)).get(key)
+
+
 def values(state):
     return {item["id"]: item.get("value") for tab in state["tabs"] for item in tab["items"]}
 
@@ -222,6 +226,30 @@ def check_preview(driver, url):
         wait_for(driver, lambda d: d.execute_script("return page.state.dayNight;") == 0, "day again")
         picture(driver)
         driver.save_screenshot(SCREENSHOT)
+
+
+def check_schemes(driver, url):
+    """Export and import of pair text, and two schemes compared."""
+    driver.get(url)
+    wait_for(driver, lambda d: d.find_elements(By.ID, "tab-image"), "the page")
+    driver.execute_script("document.getElementById('export').click();")
+    wait_for(driver, lambda d: "exported" in text(d, "result"), "the export")
+    exported = driver.find_element(By.ID, "pairs").get_attribute("value")
+    assert "(34,50)" in exported, exported
+    driver.execute_script("document.getElementById('import').click();")
+    wait_for(driver, lambda d: "import: result 0" in text(d, "result"), "the exported text imported again")
+    driver.execute_script("document.getElementById('pairs').value = '(34,44)(2384,9)';"
+                          "document.getElementById('import').click();")
+    wait_for(driver, lambda d: "nothing imported: value 9 of Mirror" in text(d, "result"), "a bad pair refused")
+    assert state_value(driver, 34) == 50
+    driver.execute_script("document.getElementById('pairs').value = '(34,44)(2337,60)';"
+                          "document.getElementById('import').click();")
+    wait_for(driver, lambda d: state_value(d, 34) == 44, "the imported pairs")
+    driver.find_element(By.ID, "compare-run").click()
+    wait_for(driver, lambda d: text(d, "compare-caption") == "2 keys differ", "the comparison")
+    rows = driver.execute_script("return [...document.querySelectorAll('#compare-rows tr')]"
+                                 ".map((r) => r.textContent);")
+    assert rows == ["34Brightness4450", "2337Saturation6050"], rows
 
 
 def check_accessibility(driver, axe, where):
@@ -374,6 +402,9 @@ def main():
         server = Server(tree())
         check_page_rules(driver, server.url)
         check_preview(driver, server.url)
+        server.stop()
+        server = Server(tree())
+        check_schemes(driver, server.url)
         server.stop()
         server = Server(tree())
         driver.set_script_timeout(30)

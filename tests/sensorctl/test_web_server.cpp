@@ -109,6 +109,11 @@ TEST(WebServer, RefusedRequestsAnswer4xxWithAMessageAndChangeNothing)
         {"follower of a linked key", "POST", "/api/set", {}, R"({"channel":1,"key":168,"value":1})", 409,
          "Infrared Mode (Smart) (168) follows Infrared Mode (161)"},
         {"console after no number", "GET", "/api/console?after=x", {}, "", 400, "after is a line number"},
+        {"import with one bad pair", "POST", "/api/import", {}, R"j({"channel":1,"text":"(34,44)(2384,9)"})j", 400,
+         "nothing imported: value 9 of Mirror (2384)"},
+        {"import of broken text", "POST", "/api/import", {}, R"j({"channel":1,"text":"(34,"})j", 400, "unclosed pair"},
+        {"compare with no such scheme", "GET", "/api/compare?channel=1&first=0&second=9", {}, "", 400,
+         "schemes 0 to 3"},
     };
     httplib::Client client = served.client();
     const int before = brightness(served.service().state(1));

@@ -37,6 +37,16 @@ public:
 
     nlohmann::json state(int channel);
     long version();
+    int schemeCount(int channel);
+    // The page's values of the current scheme as pair text: {scheme, text}.
+    nlohmann::json exportScheme(int channel);
+    // Pair text is taken whole or not at all: the first pair the page would
+    // refuse (or a fault of the text) refuses it, with status 400 or 409.
+    Refusal importRefusal(int channel, const std::string& text);
+    nlohmann::json importScheme(int channel, const std::string& text);
+    // The page's keys whose values differ between two schemes (the current
+    // one as it is, the others as their files hold them): [{id, name, first, second}].
+    nlohmann::json compareSchemes(int channel, int first, int second);
     // What the channel's preview picture shows, from its current values.
     PictureSettings pictureSettings(int channel);
     // Each answer carries "isp": the calls it caused, as the simulated ISP
@@ -60,6 +70,8 @@ private:
     // key that follows its twin shows the leader's value.
     void fillValues(int channel, int scheme, nlohmann::json& tabs);
     std::map<int, int> savedValues(int channel, int scheme);
+    // The values of the page's keys in a scheme, as compareSchemes takes them.
+    std::map<int, int> schemeValues(int channel, int scheme);
     std::string nameOf(int channel, int key);
     int lightType(int channel);
     nlohmann::json withCalls(nlohmann::json answer);

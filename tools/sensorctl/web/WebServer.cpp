@@ -208,25 +208,50 @@ void WebServer::addRoutes()
         return true;
     };
     m_routes["/api/state"] = "GET";
-    m_server->Get("/api/state", [this](const httplib::Request& request, httplib::Response& response) {
+    // The channel a GET names (default 1); false when the request was refused.
+    auto queried = [this](const httplib::Request& request, httplib::Response& response, int& channel) {
         const std::string text = request.has_param("channel") ? request.get_param_value("channel") : "1";
-        const int channel = std::atoi(text.c_str());
-        if (text != std::to_string(channel) || !m_service.hasChannel(channel)) {
-            return refuse(response, 400, "no channel " + text);
-        }
-        answer(response, m_service.state(channel));
+        channel = std::atoi(text.c_str());
+        if (text == std::to_string(channel) && m_service.hasChannel(channel)) return true;
+        refuse(response, 400, "no channel " + text);
+        return false;
+    };
+    m_server->Get("/api/state", [this, queried](const httplib::Request& request, httplib::Response& response) {
+        int channel = 0;
+        if (queried(request, response, channel)) answer(response, m_service.state(channel));
     });
     m_routes["/api/preview.png"] = "GET";
-    m_server->Get("/api/preview.png", [this](const httplib::Request& request, httplib::Response& response) {
-        const std::string text = request.has_param("channel") ? request.get_param_value("channel") : "1";
-        const int channel = std::atoi(text.c_str());
-        if (text != std::to_string(channel) || !m_service.hasChannel(channel)) {
-            return refuse(response, 400, "no channel " + text);
-        }
+    m_server->Get("/api/preview.png", [this, queried](const httplib::Request& request, httplib::Response& response) {
+        int channel = 0;
+        if (!queried(request, response, channel)) return;
         const std::string png = encodePng(renderChart(m_service.pictureSettings(channel), kPreviewWidth, kPreviewHeight));
         if (png.empty()) return refuse(response, 500, "the preview could not be encoded");
         response.set_header("Cache-Control", "no-store");
         response.set_content(png, "image/png");
+    });
+    m_routes["/api/export"] = "GET";
+    m_server->Get("/api/export", [this, queried](const httplib::Request& request, httplib::Response& response) {
+        int channel = 0;
+        if (queried(request, response, channel)) answer(response, m_service.exportScheme(channel));
+    });
+    m_routes["/api/compare"] = "GET";
+    m_server->Get("/api/compare", [this, queried](const httplib::Request& request, httplib::Response& response) {
+        int channel = 0;
+        if (!queried(request, response, channel)) return;
+        const std::string first = request.get_param_value("first"), second = request.get_param_value("second");
+        const int a = std::atoi(first.c_str()), b = std::atoi(second.c_str()), count = m_service.schemeCount(channel);
+        if (first != std::to_string(a) || second != std::to_string(b) || a < 0 || b < 0 || a >= count || b >= count) {
+            return refuse(response, 400, "first and second are schemes 0 to " + std::to_string(count - 1));
+        }
+        answer(response, m_service.compareSchemes(channel, a, b));
+    });
+    m_routes["/api/import"] = "POST";
+    m_server->Post("/api/import", [this, read](const httplib::Request& request, httplib::Response& response) {
+        json body;
+        if (!read(request, response, {{"text", true}}, body)) return;
+        const CameraService::Refusal refusal = m_service.importRefusal(body["channel"], body["text"]);
+        if (refusal.status != 0) return refuse(response, refusal.status, refusal.message);
+        answer(response, m_service.importScheme(body["channel"], body["text"]));
     });
     m_routes["/api/console"] = "GET";
     m_server->Get("/api/console", [this](const httplib::Request& request, httplib::Response& response) {

@@ -171,6 +171,11 @@ function draw() {
   $("channel").value = state.channel;
   const schemes = [...Array(state.schemes).keys()].map((i) => element("option", { value: i, textContent: i }));
   $("scheme").replaceChildren(...schemes);
+  for (const id of ["compare-first", "compare-second"]) {
+    const chosen = $(id).value;
+    $(id).replaceChildren(...[...Array(state.schemes).keys()].map((i) => element("option", { value: i, textContent: i })));
+    $(id).value = chosen || (id === "compare-first" ? 0 : Math.min(1, state.schemes - 1));
+  }
   $("scheme").value = state.scheme;
   $("scheme-reason").textContent = state.schemeReason === "manual" ? "chosen by hand" : "chosen by " + state.schemeReason;
   $("mode").value = state.mode;
@@ -257,6 +262,26 @@ function wire() {
     await load();
   });
   $("console-kind").addEventListener("change", restartConsole);
+  $("compare-form").addEventListener("submit", async (event) => {
+    event.preventDefault();
+    const answer = await call("/api/compare?channel=" + page.channel + "&first=" + $("compare-first").value +
+      "&second=" + $("compare-second").value);
+    $("compare-first-head").textContent = "scheme " + answer.first;
+    $("compare-second-head").textContent = "scheme " + answer.second;
+    $("compare-caption").textContent = answer.differences.length + " keys differ";
+    $("compare-rows").replaceChildren(...answer.differences.map((d) => element("tr", { className: "differs" },
+      [d.id, d.name, d.first, d.second].map((cell) => element("td", { textContent: cell })))));
+    $("compare").hidden = false;
+  });
+  $("export").addEventListener("click", async () => {
+    const answer = await call("/api/export?channel=" + page.channel);
+    $("pairs").value = answer.text;
+    showMessage("scheme " + answer.scheme + " exported", false);
+  });
+  $("import").addEventListener("click", async () => {
+    showCalls(await call("/api/import", { channel: page.channel, text: $("pairs").value.trim() }), "import");
+    await load();
+  });
 }
 
 // Changes made elsewhere (another page, the simulated clock) and new console
