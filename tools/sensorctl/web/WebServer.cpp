@@ -207,7 +207,6 @@ void WebServer::addRoutes()
         }
         return true;
     };
-    m_routes["/api/state"] = "GET";
     // The channel a GET names (default 1); false when the request was refused.
     auto queried = [this](const httplib::Request& request, httplib::Response& response, int& channel) {
         const std::string text = request.has_param("channel") ? request.get_param_value("channel") : "1";
@@ -216,10 +215,16 @@ void WebServer::addRoutes()
         refuse(response, 400, "no channel " + text);
         return false;
     };
-    m_server->Get("/api/state", [this, queried](const httplib::Request& request, httplib::Response& response) {
-        int channel = 0;
-        if (queried(request, response, channel)) answer(response, m_service.state(channel));
-    });
+    // A channel's JSON read by GET.
+    auto getOfChannel = [this, queried](const char* path, json (CameraService::*get)(int)) {
+        m_routes[path] = "GET";
+        m_server->Get(path, [this, queried, get](const httplib::Request& request, httplib::Response& response) {
+            int channel = 0;
+            if (queried(request, response, channel)) answer(response, (m_service.*get)(channel));
+        });
+    };
+    getOfChannel("/api/state", &CameraService::state);
+    getOfChannel("/api/export", &CameraService::exportScheme);
     m_routes["/api/preview.png"] = "GET";
     m_server->Get("/api/preview.png", [this, queried](const httplib::Request& request, httplib::Response& response) {
         int channel = 0;
@@ -228,11 +233,6 @@ void WebServer::addRoutes()
         if (png.empty()) return refuse(response, 500, "the preview could not be encoded");
         response.set_header("Cache-Control", "no-store");
         response.set_content(png, "image/png");
-    });
-    m_routes["/api/export"] = "GET";
-    m_server->Get("/api/export", [this, queried](const httplib::Request& request, httplib::Response& response) {
-        int channel = 0;
-        if (queried(request, response, channel)) answer(response, m_service.exportScheme(channel));
     });
     m_routes["/api/compare"] = "GET";
     m_server->Get("/api/compare", [this, queried](const httplib::Request& request, httplib::Response& response) {
