@@ -228,7 +228,10 @@ function wire() {
   $("channel").addEventListener("change", () => { page.channel = Number($("channel").value); load(); });
   if (page.previewStates) {
     $("preview-note").hidden = false;
-    for (const id of ["scheme", "mode", "flush", "revert", "factory-reset", "daynight", "clock-run"]) $(id).disabled = true;
+    for (const id of ["scheme", "mode", "flush", "revert", "factory-reset", "daynight", "clock-run", "compare-run", "export",
+      "import"]) {
+      $(id).disabled = true;
+    }
     return;
   }
   $("scheme").addEventListener("change", async () => {
