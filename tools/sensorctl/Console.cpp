@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstring>
+
 namespace {
 
 // Drops ANSI sequences "ESC [ ... letter" from a chunk, carrying a sequence
@@ -104,10 +106,15 @@ void LibraryConsole::copyLines(int from, int to, bool keepColours, bool verbose)
         plain.clear();
     };
     while ((got = read(from, buffer, sizeof buffer)) > 0) {
-        for (ssize_t i = 0; i < got; ++i) {
-            raw += buffer[i];
-            plain += stripColours(&buffer[i], 1, inSequence);
-            if (buffer[i] == '\n') flush();
+        const char* start = buffer;
+        const char* const end = buffer + got;
+        while (start < end) {
+            const char* newline = static_cast<const char*>(std::memchr(start, '\n', static_cast<size_t>(end - start)));
+            const char* stop = newline != nullptr ? newline + 1 : end;
+            raw.append(start, stop);
+            plain += stripColours(start, static_cast<size_t>(stop - start), inSequence);
+            if (newline != nullptr) flush();
+            start = stop;
         }
     }
     if (!raw.empty()) flush();
