@@ -1,6 +1,6 @@
 # Installs the Debian packages the build needs when any is missing; uses sudo
 # only when not root.
-SENSOR_PACKAGES="cmake make g++ pkg-config libtinyxml-dev libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev nlohmann-json3-dev libedit-dev"
+SENSOR_PACKAGES="cmake make g++ pkg-config libtinyxml-dev libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev nlohmann-json3-dev libedit-dev libpng-dev"
 
 ensure_packages() {
     ensure_packages_only $SENSOR_PACKAGES "$@"

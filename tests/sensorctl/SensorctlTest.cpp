@@ -213,11 +213,20 @@ TEST(Sensorctl, TreeScriptAndConsoleErrors)
     root.writeFile("/script.txt", "set 34=70\r\nget 34 # comment\r\nget 9999\r\n");
     expectCase({("-f " + root.host("/script.txt")).c_str(), 2, "70\n", "script.txt:3: get: unknown key"}, root.path());
 
-    // Not a terminal: no colour codes; --log takes the console, --quiet drops it.
-    const Outcome plain = runSensorctl(root.path(), "get 34");
-    EXPECT_FALSE(plain.err.empty());
+    // By default only warnings and above: a read prints its value alone.
+    const Outcome newcomer = runSensorctl(root.path(), "get 34");
+    EXPECT_EQ("50\n", newcomer.out);
+    EXPECT_TRUE(newcomer.err.empty()) << newcomer.err;
+    // A warning is shown with its message line.
+    root.writeFile("/mnt/mtd/code/config_file/snsversion.cfg", "0");
+    EXPECT_NE(runSensorctl(root.path(), "get 34").err.find("[sensor warn] file:ISensorController fun:checkVersionStamp"
+                                                          " line:93\ncheck the sensor version"),
+              std::string::npos);
+    // -v: every line; not a terminal: no colour codes; --log takes the console, --quiet drops it.
+    const Outcome plain = runSensorctl(root.path(), "-v get 34");
+    EXPECT_NE(plain.err.find("video\t1\t"), std::string::npos);
     EXPECT_EQ(plain.err.find('\033'), std::string::npos);
-    const Outcome logged = runSensorctl(root.path(), "--log " + root.host("/console.log") + " get 34");
+    const Outcome logged = runSensorctl(root.path(), "-v --log " + root.host("/console.log") + " get 34");
     EXPECT_TRUE(logged.err.empty()) << logged.err;
     EXPECT_NE(root.readFile("/console.log").find("video\t1\t"), std::string::npos);
     EXPECT_TRUE(runSensorctl(root.path(), "--quiet get 34").err.empty());
@@ -225,6 +234,11 @@ TEST(Sensorctl, TreeScriptAndConsoleErrors)
     EXPECT_EQ(preview.code, 0);
     EXPECT_TRUE(preview.err.empty() && preview.out.empty()) << preview.err << preview.out;
     EXPECT_NE(root.readFile("/page.html").find("\"name\":\"Brightness\""), std::string::npos);
+
+    // The page server does not start without its page's files.
+    setenv("SENSORCTL_WEB", "/nonexistent/web", 1);
+    expectCase({"serve --port 0", 1, "", "the page's files are not in /nonexistent/web"}, root.path());
+    unsetenv("SENSORCTL_WEB");
 
     // The tree's abort switch: a failed assertion ends with its own code.
     root.writeFile("/tmp/Debug.sign", "1\n1\n");

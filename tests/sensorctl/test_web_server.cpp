@@ -4,6 +4,11 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -50,9 +55,8 @@ private:
     std::thread m_thread;
 };
 
-int brightness(CameraService& service)
+int brightness(const json& state)
 {
-    const json state = service.state(1);
     for (const json& tab : state["tabs"]) {
         for (const json& item : tab["items"]) {
             if (item["id"] == 34) return item["value"];
@@ -95,9 +99,24 @@ TEST(WebServer, RefusedRequestsAnswer4xxWithAMessageAndChangeNothing)
         {"unknown action", "POST", "/api/action", {}, R"({"channel":1,"action":"format"})", 400, "unknown action"},
         {"clock start", "POST", "/api/clock", {}, R"({"start":"25:00","hours":1})", 400, "HH:MM"},
         {"no such path", "GET", "/etc/passwd", {}, "", 404, "no such page"},
+        {"two Host headers", "GET", "/api/state", {{"Host", own}, {"Host", "attacker.example"}}, "", 400,
+         "more than one Host header"},
+        {"above the range", "POST", "/api/set", {}, R"({"channel":1,"key":34,"value":101})", 400,
+         "value 101 of Brightness (34) is outside 0..100"},
+        {"below the range", "POST", "/api/set", {}, R"({"channel":1,"key":34,"value":-1})", 400, "outside 0..100"},
+        {"option not offered", "POST", "/api/set", {}, R"({"channel":1,"key":2384,"value":4})", 400,
+         "value 4 of Mirror (2384) is not one of its options: 0 (Normal), 1 (Horizontal)"},
+        {"follower of a linked key", "POST", "/api/set", {}, R"({"channel":1,"key":168,"value":1})", 409,
+         "Infrared Mode (Smart) (168) follows Infrared Mode (161)"},
+        {"console after no number", "GET", "/api/console?after=x", {}, "", 400, "after is a line number"},
+        {"import with one bad pair", "POST", "/api/import", {}, R"j({"channel":1,"text":"(34,44)(2384,9)"})j", 400,
+         "nothing imported: value 9 of Mirror (2384)"},
+        {"import of broken text", "POST", "/api/import", {}, R"j({"channel":1,"text":"(34,"})j", 400, "unclosed pair"},
+        {"compare with no such scheme", "GET", "/api/compare?channel=1&first=0&second=9", {}, "", 400,
+         "schemes 0 to 3"},
     };
     httplib::Client client = served.client();
-    const int before = brightness(served.service());
+    const int before = brightness(served.service().state(1));
     ASSERT_EQ(50, before);
     for (const BadRequest& request : requests) {
         SCOPED_TRACE(request.name);
@@ -116,7 +135,7 @@ TEST(WebServer, RefusedRequestsAnswer4xxWithAMessageAndChangeNothing)
         ASSERT_TRUE(body.is_object()) << response.body;
         EXPECT_NE(std::string::npos, body["error"].get<std::string>().find(request.message)) << response.body;
     }
-    EXPECT_EQ(before, brightness(served.service()));
+    EXPECT_EQ(before, brightness(served.service().state(1)));
 }
 
 TEST(WebServer, AChangeAnswersItsResultReadBackAndIspCalls)
@@ -130,7 +149,12 @@ TEST(WebServer, AChangeAnswersItsResultReadBackAndIspCalls)
     EXPECT_EQ(0, answer["result"]);
     EXPECT_EQ(60, answer["value"]);
     EXPECT_EQ(json::array({"0\t34\tSET\t60\tok"}), answer["isp"]);
-    EXPECT_EQ(60, brightness(served.service()));
+    EXPECT_EQ(60, brightness(served.service().state(1)));
+    // The page redraws from the answer's state, uncompressed however the client asks.
+    EXPECT_EQ(60, brightness(answer["state"]));
+    const auto state = client.Get("/api/state?channel=1", {{"Accept-Encoding", "br, gzip, deflate"}});
+    ASSERT_TRUE(state);
+    EXPECT_FALSE(state->has_header("Content-Encoding"));
 
     // The mode is the controller's, as the next state shows.
     const int before = served.service().state(1)["mode"];
@@ -139,6 +163,67 @@ TEST(WebServer, AChangeAnswersItsResultReadBackAndIspCalls)
     ASSERT_EQ(200, mode->status) << mode->body;
     EXPECT_EQ(0, json::parse(mode->body)["result"]);
     EXPECT_EQ(1 - before, served.service().state(1)["mode"]);
+}
+
+TEST(WebServer, ChangesArePushedToTheEventStream)
+{
+    ServedTree served;
+    std::atomic<bool> pushed{false};
+    std::string received;
+    std::thread listener([&] {
+        httplib::Client client = served.client();
+        client.Get("/api/events", [&](const char* data, size_t length) {
+            received.append(data, length);
+            pushed = received.find("\n\n") != std::string::npos;
+            return !pushed;
+        });
+    });
+    // The stream starts after the request reaches the server: changes go on until one is pushed.
+    httplib::Client client = served.client();
+    for (int i = 0; i < 1000 && !pushed; ++i) {
+        const auto response = client.Post("/api/set", json{{"channel", 1}, {"key", 34}, {"value", i % 101}}.dump(),
+                                          "application/json");
+        ASSERT_TRUE(response);
+        ASSERT_EQ(200, response->status);
+    }
+    listener.join();
+    ASSERT_EQ(0u, received.find("data: ")) << received;
+    const json event = json::parse(received.substr(6, received.find("\n\n") - 6));
+    EXPECT_EQ("changed", event["type"]);
+    EXPECT_LE(event["version"].get<long>(), served.service().state(1)["version"].get<long>());
+}
+
+// A connection that sends nothing, as a browser's spare keep-alive one.
+int idleConnection(int port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    EXPECT_EQ(0, connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address));
+    return fd;
+}
+
+TEST(WebServer, IdleConnectionsAndABurstOfSixteenDoNotHoldUpARequest)
+{
+    ServedTree served;
+    std::vector<int> idle;
+    for (int i = 0; i < 24; ++i) idle.push_back(idleConnection(served.port()));
+    std::atomic<int> answered{0};
+    std::vector<std::thread> burst;
+    for (int c = 0; c < 16; ++c) {
+        burst.emplace_back([&] {
+            httplib::Client client("127.0.0.1", served.port());
+            client.set_connection_timeout(3, 0);
+            client.set_read_timeout(3, 0);
+            const auto response = client.Get("/api/state?channel=1");
+            if (response && response->status == 200) ++answered;
+        });
+    }
+    for (std::thread& thread : burst) thread.join();
+    EXPECT_EQ(16, answered.load());
+    for (int fd : idle) close(fd);
 }
 
 TEST(WebServer, HoldsAThousandRequestsFromEightClients)

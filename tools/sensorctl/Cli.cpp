@@ -24,6 +24,7 @@ const OptionHelp kOptions[] = {
     {"--force", "", "send keys that are not in the key table"},
     {"--strict", "", "refuse values outside the style's range or options (else a warning)"},
     {"--quiet", "", "no library console lines"},
+    {"-v", "", "every library console line (default: warnings, errors and assertions)"},
     {"--log", "FILE", "library console lines to FILE instead of standard error"},
     {"--json", "", "each command's table or values as one JSON document a line"},
     {"-f", "SCRIPT", "read commands from a file, one a line ('#' starts a comment)"},
@@ -71,6 +72,7 @@ bool flagOption(const std::string& option, Options& options)
     bool* const flag = option == "--no-init"  ? &options.start
                        : option == "--trace"  ? &options.trace
                        : option == "--quiet"  ? &options.quiet
+                       : option == "-v"       ? &options.verbose
                        : option == "--force"  ? &options.policy.force
                        : option == "--strict" ? &options.policy.strict
                        : option == "--json"   ? &options.json

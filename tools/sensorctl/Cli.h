@@ -30,6 +30,7 @@ struct Options {
     bool start = true;
     bool trace = false;
     bool quiet = false;
+    bool verbose = false; // every console line, not only warnings and above
     bool json = false;
     std::string logPath;
     InputPolicy policy;

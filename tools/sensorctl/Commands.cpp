@@ -12,6 +12,7 @@
 #include "KeyNames.h"
 #include "Operations.h"
 #include "SaveCheck.h"
+#include "SchemeFile.h"
 #include "Output.h"
 #include "PairText.h"
 #include "SensorKeys.h"
@@ -456,20 +457,6 @@ bool cmdDefaults(CommandContext& context, const std::vector<std::string>&)
     const KeyVal* set = current(context).getFactoryKeyVal(count);
     if (set == nullptr) return fail(context, "the controller has no factory set (not started)");
     printTable(keyValueTable(current(context), set, set + count));
-    return true;
-}
-
-// The records of a parameter file of the device tree; false when it cannot be read.
-bool readKeyValFile(std::string name, std::vector<KeyVal>& set)
-{
-    const INT64 length = getFileLen(name.c_str());
-    if (length <= 0) return false;
-    if (length % static_cast<INT64>(sizeof(KeyVal)) != 0) {
-        std::fprintf(stderr, "sensorctl: %s is %lld bytes, not a whole number of records\n", name.c_str(),
-                     static_cast<long long>(length));
-    }
-    set.resize(static_cast<size_t>(length / sizeof(KeyVal)));
-    keyValFromFile(&name[0], set.data(), static_cast<u32>(set.size()));
     return true;
 }
 

@@ -8,6 +8,22 @@
 #include <string>
 #include <thread>
 
+// The report kind of a console line without colours: assert, warn, err,
+// dbg, info, or other (the video module's notes, plain prints).
+std::string consoleLineKind(const std::string& line);
+// Assertions, warnings and errors: the lines shown by default.
+bool isImportantKind(const std::string& kind);
+
+// Kinds of consecutive lines: a report's header line ("[sensor warn]
+// file:... fun:... line:N") is followed by its message line, of its kind.
+class ConsoleKinds {
+public:
+    std::string next(const std::string& plainLine);
+
+private:
+    std::string m_headerKind;
+};
+
 class LibraryConsole {
 public:
     LibraryConsole() = default;
@@ -15,12 +31,13 @@ public:
     LibraryConsole(const LibraryConsole&) = delete;
     LibraryConsole& operator=(const LibraryConsole&) = delete;
 
-    // quiet: drop the console; logPath non-empty: append it there. Returns
-    // the stream for results (the original standard output), nullptr on failure.
-    std::FILE* route(bool quiet, const std::string& logPath, std::string& error);
+    // quiet: drop the console; verbose: every line, else only warnings and
+    // above; logPath non-empty: append it there. Returns the stream for
+    // results (the original standard output), nullptr on failure.
+    std::FILE* route(bool quiet, bool verbose, const std::string& logPath, std::string& error);
 
 private:
-    void copyWithoutColours(int from, int to);
+    void copyLines(int from, int to, bool keepColours, bool verbose);
 
     std::thread m_copier;
     int m_nTarget = -1;

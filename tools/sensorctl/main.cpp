@@ -107,12 +107,15 @@ int main(int argc, char** argv)
     if (needsTree && !chooseRoot(options, error)) return failWith(kExitUsage, error);
     std::signal(SIGABRT, onAbort);
     if (standalone != nullptr && standalone->ownsConsole) {
-        return standalone->run(std::vector<std::string>(words.begin() + 1, words.end()));
+        std::vector<std::string> args(words.begin() + 1, words.end());
+        // It keeps the console itself.
+        if (options.quiet || options.verbose) args.insert(args.begin(), options.quiet ? "--quiet" : "-v");
+        return standalone->run(args);
     }
 
     // Results keep standard output; the library's console goes elsewhere.
     LibraryConsole console;
-    std::FILE* const resultStream = console.route(options.quiet, options.logPath, error);
+    std::FILE* const resultStream = console.route(options.quiet, options.verbose, options.logPath, error);
     if (resultStream == nullptr) return failWith(kExitRuntime, error);
     setResults(resultStream);
     setJsonOutput(options.json);

@@ -41,14 +41,14 @@ std::set<int> tableKeys()
 }
 
 // Asks the simulated ISP, loaded with the tree's profile, what the library
-// would ask it at start-up.
-std::map<int, std::pair<int, int>> offeredRanges()
+// would ask it at start-up: the range and the default of each command.
+void offeredRanges(LintRules& rules)
 {
-    std::map<int, std::pair<int, int>> offered;
+    std::map<int, std::pair<int, int>>& offered = rules.offered;
     isp_sim::reset();
     isp_sim::loadProfile(kIspProfile);
     ia_dynamic_cmd_list_st list{};
-    if (ia_ioctrl_v2(0, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &list) != 0) return offered;
+    if (ia_ioctrl_v2(0, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &list) != 0) return;
     for (int i = 0; i < list.cmd_cnt && i < IA_DYNAMIC_CMDS_MAX; ++i) {
         ia_dynamic_params_attr_st range{};
         if (ia_ioctrl_v2(0, static_cast<ia_cmd_e>(list.cmd_list[i]), IA_CMD_OPT_GET_PARAM_RNAGE, &range) != 0) continue;
@@ -59,9 +59,9 @@ std::map<int, std::pair<int, int>> offeredRanges()
             span.second = item == 0 ? range.item[0] : std::max(span.second, range.item[item]);
         }
         offered[list.cmd_list[i]] = span;
+        rules.offeredDefaults[list.cmd_list[i]] = range.default_val;
     }
     isp_sim::reset();
-    return offered;
 }
 
 void addDetailFieldNames(const std::string& detail, std::set<std::string>& names)
@@ -99,7 +99,7 @@ LintRules rulesOfTree()
 {
     LintRules rules;
     rules.keys = tableKeys();
-    rules.offered = offeredRanges();
+    offeredRanges(rules);
     rules.detailFields.insert(std::begin(kModuleDetailFields), std::end(kModuleDetailFields));
     Session session;
     std::string error;

@@ -154,6 +154,7 @@ private:
             }
             checkValue(*item, id);
             checkOffered(*item, id);
+            checkOfferedDefault(*item, id);
         }
     }
 
@@ -194,6 +195,21 @@ private:
                                                          std::to_string(low) + ".." + std::to_string(high) + ")");
             }
         }
+    }
+
+    // The start-up replaces the item's value with the ISP's default: a
+    // default the item cannot show is a factory setting the page refuses.
+    void checkOfferedDefault(const TiXmlElement& item, int id)
+    {
+        const auto offered = m_rules.offeredDefaults.find(id);
+        int min = 0, max = 0;
+        if (offered == m_rules.offeredDefaults.end() || !decimal(item.Attribute("min"), min) ||
+            !decimal(item.Attribute("max"), max) || (offered->second >= min && offered->second <= max)) {
+            return;
+        }
+        report(positionOf(item, "value"), "factory default " + std::to_string(offered->second) + " of item " +
+                                              std::to_string(id) + " (the ISP's) is outside " + std::to_string(min) +
+                                              ".." + std::to_string(max));
     }
 
     void checkDiversity(TiXmlDocument& diversity, const std::set<std::string>& tabKeys)

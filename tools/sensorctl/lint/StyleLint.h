@@ -21,6 +21,9 @@ struct LintRules {
     // Commands the ISP publishes a range for: the lowest and highest value
     // it offers. Options outside can never be shown.
     std::map<int, std::pair<int, int>> offered;
+    // Their defaults, which the start-up writes into the item's value: the
+    // factory default of the key.
+    std::map<int, int> offeredDefaults;
     std::set<std::string> detailFields; // names a condition may test
 };
 

@@ -2,7 +2,11 @@
 
 #include <cstdio>
 
+#include "KeyNames.h"
+#include "LinkedKeys.h"
 #include "PageModel.h"
+#include "SchemeFile.h"
+#include "SensorKeys.h"
 #include "SensorFile.h"
 #include "SimClock.h"
 
@@ -15,6 +19,14 @@ std::string clockText(int minuteOfDay)
     char text[8];
     std::snprintf(text, sizeof text, "%02d:%02d", minuteOfDay / 60 % 24, minuteOfDay % 60);
     return text;
+}
+
+// Why the current scheme is the current one.
+std::string schemeReason(ISensorController& controller, int mode)
+{
+    int schemeMode = 0;
+    if (mode != 1 || !controller.getParameter(KEY_SCHEME_MODE, schemeMode)) return "manual";
+    return schemeMode == 1 ? "time" : schemeMode == 2 ? "day/night" : "manual";
 }
 
 } // namespace
@@ -45,16 +57,75 @@ int CameraService::startedChannels() const
 
 json CameraService::tabsOf(int channel)
 {
-    json tabs = pageTabs(m_session.controller(channel).getUIStyleFile());
-    m_pageKeys[channel] = pageKeys(tabs);
-    return tabs;
+    // The style is built at start-up: read once, and again after a factory
+    // reset, which starts the channel anew.
+    if (m_tabs.count(channel) == 0) {
+        m_tabs[channel] = pageTabs(m_session.controller(channel).getUIStyleFile());
+        m_pageItems[channel] = pageItems(m_tabs[channel]);
+    }
+    return m_tabs[channel];
 }
 
-bool CameraService::onPage(int channel, int key)
+const json* CameraService::itemOf(int channel, int key)
+{
+    tabsOf(channel);
+    const auto found = m_pageItems[channel].find(key);
+    return found != m_pageItems[channel].end() ? &found->second : nullptr;
+}
+
+std::string CameraService::nameOf(int channel, int key)
+{
+    const json* item = itemOf(channel, key);
+    const char* constant = keyConstantName(key);
+    return item != nullptr ? item->at("name").get<std::string>() : constant != nullptr ? constant : std::to_string(key);
+}
+
+int CameraService::lightType(int channel)
+{
+    int type = 0;
+    return m_session.controller(channel).getParameter(KEY_LIGHT_TYPE, type) ? type : 0;
+}
+
+CameraService::Refusal CameraService::refusal(int channel, int key, int value)
 {
     const Turn turn(m_mutex);
-    if (m_pageKeys.count(channel) == 0) tabsOf(channel);
-    return m_pageKeys[channel].count(key) != 0;
+    const json* item = itemOf(channel, key);
+    if (item == nullptr) return {400, "unknown key " + std::to_string(key) + ": not on the channel's page"};
+    const int leader = leadingKey(key, lightType(channel));
+    if (leader != key) {
+        return {409, nameOf(channel, key) + " (" + std::to_string(key) + ") follows " + nameOf(channel, leader) + " (" +
+                         std::to_string(leader) + ") under the current light type: set that one"};
+    }
+    return {refusedValue(*item, value).empty() ? 0 : 400, refusedValue(*item, value)};
+}
+
+std::map<int, int> CameraService::savedValues(int channel, int scheme)
+{
+    std::vector<KeyVal> records;
+    std::map<int, int> values;
+    if (scheme < 0 || !readKeyValFile(m_session.controller(channel).schemeFileName(static_cast<u32>(scheme)), records)) {
+        return values;
+    }
+    for (const KeyVal& record : records) values[static_cast<int>(record.key)] = static_cast<int>(record.value);
+    return values;
+}
+
+void CameraService::fillValues(int channel, int scheme, json& tabs)
+{
+    ISensorController& controller = m_session.controller(channel);
+    const int light = lightType(channel);
+    const std::map<int, int> saved = savedValues(channel, scheme);
+    for (json& tab : tabs) {
+        for (json& item : tab["items"]) {
+            if (!storesValue(item)) continue;
+            const int key = item["id"], leader = leadingKey(key, light);
+            if (leader != key) item["follows"] = {{"id", leader}, {"name", nameOf(channel, leader)}};
+            int value = 0;
+            if (controller.getParameter(leader, value)) item["value"] = value;
+            const auto file = saved.find(key);
+            if (file != saved.end()) item["saved"] = file->second;
+        }
+    }
 }
 
 json CameraService::withCalls(json answer)
@@ -65,23 +136,53 @@ json CameraService::withCalls(json answer)
     return answer;
 }
 
+int CameraService::schemeCount(int channel)
+{
+    u32 schemes = 4; // as the library counts them when the module names none
+    if (getDetailFieldTou32(m_session.moduleConfig(channel).getDetail().c_str(), "max_scheme", &schemes) != 0) schemes = 4;
+    return static_cast<int>(schemes);
+}
+
+PictureSettings CameraService::pictureSettings(int channel)
+{
+    const Turn turn(m_mutex);
+    ISensorController& controller = m_session.controller(channel);
+    auto value = [&controller](u32 key, int fallback) {
+        int read = fallback;
+        return controller.getParameter(static_cast<int>(key), read) ? read : fallback;
+    };
+    PictureSettings settings;
+    settings.brightness = value(KEY_BRIGHTNESS, 50);
+    settings.contrast = value(KEY_CONTRAST, 50);
+    settings.saturation = value(KEY_SATURATION, 50);
+    settings.sharpness = value(KEY_SHARPNESS, 50);
+    settings.mirror = value(KEY_MIRROR, 0) & 3;
+    int dayNight = 0;
+    settings.night = controller.getDNState(dayNight) && dayNight == 1;
+    settings.toneCurve = value(KEY_WDR_MODE, 0) != 0 || value(KEY_BLC_SWITCH, 0) != 0;
+    settings.defog = value(KEY_DEFLG_SWITCH, 0) != 0 ? value(KEY_DEFLG_STRG, 50) : 0;
+    settings.noiseReduction = value(KEY_2D_NR_SWITCH, 0) != 0 || value(KEY_3D_NR_SWITCH, 0) != 0;
+    m_session.takeCalls();
+    return settings;
+}
+
+long CameraService::version()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_version;
+}
+
 json CameraService::state(int channel)
 {
     const Turn turn(m_mutex);
     ISensorController& controller = m_session.controller(channel);
     json tabs = tabsOf(channel);
-    for (json& tab : tabs) {
-        for (json& item : tab["items"]) {
-            int value = 0;
-            if (controller.getParameter(item["id"].get<int>(), value)) item["value"] = value;
-        }
-    }
     int scheme = -1, mode = -1, dayNight = -1;
     controller.getParamScheme(scheme);
+    fillValues(channel, scheme, tabs);
     controller.getParamMode(mode);
     controller.getDNState(dayNight);
-    u32 schemes = 4; // as the library counts them when the module names none
-    if (getDetailFieldTou32(m_session.moduleConfig(channel).getDetail().c_str(), "max_scheme", &schemes) != 0) schemes = 4;
+    const int schemes = schemeCount(channel);
     m_session.takeCalls();
     return {{"channel", channel},
             {"schemes", schemes},
@@ -89,6 +190,8 @@ json CameraService::state(int channel)
             {"scheme", scheme},
             {"mode", mode},
             {"dayNight", dayNight},
+            {"schemeReason", schemeReason(controller, mode)},
+            {"version", m_version},
             {"clock", clockText(m_minuteOfDay)},
             {"tabs", tabs}};
 }
@@ -96,6 +199,7 @@ json CameraService::state(int channel)
 json CameraService::setParameter(int channel, int key, int value)
 {
     const Turn turn(m_mutex);
+    ++m_version;
     m_session.takeCalls();
     ISensorController& controller = m_session.controller(channel);
     const int result = controller.setParameter(key, value, true);
@@ -109,6 +213,7 @@ json CameraService::setParameter(int channel, int key, int value)
 json CameraService::setScheme(int channel, int scheme)
 {
     const Turn turn(m_mutex);
+    ++m_version;
     m_session.takeCalls();
     ISensorController& controller = m_session.controller(channel);
     const bool ok = controller.setParamScheme(scheme);
@@ -132,6 +237,7 @@ json CameraService::setMode(int channel, int mode)
 json CameraService::runHostSwitch(int channel, const std::function<bool(ISensorController&)>& operation)
 {
     const Turn turn(m_mutex);
+    ++m_version;
     m_session.takeCalls();
     ISensorController& controller = m_session.controller(channel);
     const bool ok = operation(controller);
@@ -146,10 +252,11 @@ bool CameraService::isAction(const std::string& action) const
 json CameraService::runAction(int channel, const std::string& action)
 {
     const Turn turn(m_mutex);
+    ++m_version;
     m_session.takeCalls();
     ISensorController& controller = m_session.controller(channel);
     const int result = hostAction(controller, action);
-    if (action == "factory-reset") m_pageKeys.erase(channel);
+    if (action == "factory-reset") m_tabs.erase(channel);
     return withCalls({{"result", result}});
 }
 
@@ -169,6 +276,7 @@ int CameraService::hostAction(ISensorController& controller, const std::string& 
 json CameraService::runClock(int startMinute, int hours)
 {
     const Turn turn(m_mutex);
+    ++m_version;
     const int threads = startedChannels();
     technic_sim::resetSimulatedClock();
     technic_sim::setLocalTime(startMinute / 60, startMinute % 60, 0);

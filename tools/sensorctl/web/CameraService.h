@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "PreviewPicture.h"
 #include "Session.h"
 #include "SimClock.h"
 
@@ -26,10 +27,29 @@ public:
 
     int channelCount() const { return m_session.channelCount(); }
     bool hasChannel(int channel) const { return m_session.hasChannel(channel); }
-    // Whether the key is an item of the channel's page.
-    bool onPage(int channel, int key);
+    // Why the page may not set the key to the value: 400 for a key that is
+    // not an item of the channel's page or a value the item does not allow,
+    // 409 for a key that follows its twin; status 0 when it may.
+    struct Refusal {
+        int status = 0;
+        std::string message;
+    };
+    Refusal refusal(int channel, int key, int value);
 
     nlohmann::json state(int channel);
+    long version();
+    int schemeCount(int channel);
+    // The page's values of the current scheme as pair text: {scheme, text}.
+    nlohmann::json exportScheme(int channel);
+    // Pair text is taken whole or not at all: the first pair the page would
+    // refuse (or a fault of the text) refuses it, with status 400 or 409.
+    Refusal importRefusal(int channel, const std::string& text);
+    nlohmann::json importScheme(int channel, const std::string& text);
+    // The page's keys whose values differ between two schemes (the current
+    // one as it is, the others as their files hold them): [{id, name, first, second}].
+    nlohmann::json compareSchemes(int channel, int first, int second);
+    // What the channel's preview picture shows, from its current values.
+    PictureSettings pictureSettings(int channel);
     // Each answer carries "isp": the calls it caused, as the simulated ISP
     // formats them.
     nlohmann::json setParameter(int channel, int key, int value);
@@ -55,6 +75,15 @@ private:
     };
 
     nlohmann::json tabsOf(int channel);
+    const nlohmann::json* itemOf(int channel, int key);
+    // Each item's value and the one the scheme's file holds ("saved"); a
+    // key that follows its twin shows the leader's value.
+    void fillValues(int channel, int scheme, nlohmann::json& tabs);
+    std::map<int, int> savedValues(int channel, int scheme);
+    // The values of the page's keys in a scheme, as compareSchemes takes them.
+    std::map<int, int> schemeValues(int channel, int scheme);
+    std::string nameOf(int channel, int key);
+    int lightType(int channel);
     nlohmann::json withCalls(nlohmann::json answer);
     // A host operation answering true or false, as {"result": 0 or -1, "isp"}.
     nlohmann::json runHostSwitch(int channel, const std::function<bool(ISensorController&)>& operation);
@@ -63,8 +92,10 @@ private:
 
     Session m_session;
     std::mutex m_mutex;
-    std::map<int, std::set<int>> m_pageKeys;
+    std::map<int, nlohmann::json> m_tabs;
+    std::map<int, std::map<int, nlohmann::json>> m_pageItems;
     int m_minuteOfDay = 0;
+    long m_version = 0; // counts the changes: a page's state older than the last one is stale
 };
 
 #endif

@@ -3,14 +3,11 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "Console.h"
+
 namespace {
 
 const size_t kKeptLines = 2000;
-
-const char* const kKinds[][2] = {
-    {"[sensor assert]", "assert"}, {"[sensor warn]", "warn"}, {"[sensor err]", "err"},
-    {"[sensor dbg]", "dbg"},       {"[sensor info]", "info"},
-};
 
 // Reports are coloured for a terminal; the page shows plain text.
 std::string withoutColour(const std::string& line)
@@ -37,8 +34,15 @@ ConsoleCapture::~ConsoleCapture()
     if (m_reader.joinable()) m_reader.join();
 }
 
-bool ConsoleCapture::start()
+void ConsoleCapture::onLine(std::function<void()> listener)
 {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_listener = std::move(listener);
+}
+
+bool ConsoleCapture::start(Echo echo)
+{
+    m_echo = echo;
     int ends[2];
     if (pipe(ends) != 0) return false;
     std::fflush(stdout);
@@ -50,35 +54,36 @@ bool ConsoleCapture::start()
     return true;
 }
 
-std::string ConsoleCapture::kindOf(const std::string& line)
-{
-    for (const auto& kind : kKinds) {
-        if (line.find(kind[0]) != std::string::npos) return kind[1];
-    }
-    return "other";
-}
-
 void ConsoleCapture::readLoop(int fd)
 {
     std::FILE* in = fdopen(fd, "r");
     char buffer[4096];
+    ConsoleKinds kinds;
     while (in != nullptr && std::fgets(buffer, sizeof buffer, in) != nullptr) {
-        std::fputs(buffer, stderr);
         std::string line = withoutColour(buffer);
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_lines.push_back({{"seq", m_nextSeq++}, {"kind", kindOf(line)}, {"text", line}});
-        if (m_lines.size() > kKeptLines) m_lines.pop_front();
+        const std::string kind = kinds.next(line);
+        if (m_echo == Echo::All || (m_echo == Echo::Important && isImportantKind(kind))) std::fputs(buffer, stderr);
+        std::function<void()> listener;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_lines.push_back({{"seq", m_nextSeq++}, {"kind", kind}, {"text", line}});
+            if (m_lines.size() > kKeptLines) m_lines.pop_front();
+            listener = m_listener;
+        }
+        if (listener) listener();
     }
     if (in != nullptr) std::fclose(in);
 }
 
-nlohmann::json ConsoleCapture::lines(const std::string& kind) const
+nlohmann::json ConsoleCapture::lines(const std::string& kind, long after) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     nlohmann::json result = nlohmann::json::array();
     for (const nlohmann::json& line : m_lines) {
-        if (kind.empty() || line["kind"] == kind) result.push_back(line);
+        if (line["seq"].get<long>() <= after) continue;
+        const std::string lineKind = line["kind"];
+        if (kind.empty() || lineKind == kind || (kind == "warnings" && isImportantKind(lineKind))) result.push_back(line);
     }
     return result;
 }

@@ -5,6 +5,7 @@
 #define SENSORCTL_CONSOLE_CAPTURE_H
 
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -18,12 +19,15 @@ public:
     ConsoleCapture(const ConsoleCapture&) = delete;
     ConsoleCapture& operator=(const ConsoleCapture&) = delete;
 
-    bool start();
-    // The kept lines, oldest first, of one report kind ("" for all):
-    // [{seq, kind, text}]; kinds are assert, warn, err, dbg, info, other.
-    nlohmann::json lines(const std::string& kind) const;
-
-    static std::string kindOf(const std::string& line);
+    // Which lines are still written to standard error.
+    enum class Echo { None, Important, All };
+    bool start(Echo echo);
+    // Called after each new line, on the reading thread.
+    void onLine(std::function<void()> listener);
+    // The kept lines after the one numbered after (-1: all kept), oldest
+    // first, of one report kind ("" for all, "warnings" for warnings and
+    // above): [{seq, kind, text}]; kinds are assert, warn, err, dbg, info, other.
+    nlohmann::json lines(const std::string& kind, long after = -1) const;
 
 private:
     void readLoop(int fd);
@@ -33,6 +37,8 @@ private:
     long m_nextSeq = 0;
     int m_savedStdout = -1;
     std::thread m_reader;
+    Echo m_echo = Echo::All;
+    std::function<void()> m_listener;
 };
 
 #endif

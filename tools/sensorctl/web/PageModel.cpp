@@ -19,10 +19,8 @@ std::string text(const TiXmlElement& element, const char* name)
 
 json itemOf(const TiXmlElement& element)
 {
-    json item = {{"id", std::atoi(element.Attribute("id"))},
-                 {"name", text(element, "name")},
-                 {"type", text(element, "type")},
-                 {"value", std::atoi(text(element, "value").c_str())}};
+    json item = {{"id", std::atoi(element.Attribute("id"))}, {"name", text(element, "name")}, {"type", text(element, "type")}};
+    if (storesValue(item)) item["default"] = std::atoi(text(element, "value").c_str());
     if (element.Attribute("min") != nullptr) item["min"] = std::atoi(element.Attribute("min"));
     if (element.Attribute("max") != nullptr) item["max"] = std::atoi(element.Attribute("max"));
     json options = json::array();
@@ -63,11 +61,32 @@ json pageTabs(const std::string& dynamicStyle)
     return tabs;
 }
 
-std::set<int> pageKeys(const json& tabs)
+bool storesValue(const json& item)
 {
-    std::set<int> keys;
-    for (const json& tab : tabs) {
-        for (const json& item : tab["items"]) keys.insert(item["id"].get<int>());
+    return item["type"] != "button";
+}
+
+std::string refusedValue(const json& item, int value)
+{
+    const std::string what =
+        "value " + std::to_string(value) + " of " + item["name"].get<std::string>() + " (" + item["id"].dump() + ")";
+    if (item.contains("min") && item.contains("max") && (value < item["min"] || value > item["max"])) {
+        return what + " is outside " + item["min"].dump() + ".." + item["max"].dump();
     }
-    return keys;
+    if (!item.contains("options")) return "";
+    std::string offered;
+    for (const json& option : item["options"]) {
+        if (option["index"] == value) return "";
+        offered += (offered.empty() ? "" : ", ") + option["index"].dump() + " (" + option["text"].get<std::string>() + ")";
+    }
+    return what + " is not one of its options: " + offered;
+}
+
+std::map<int, json> pageItems(const json& tabs)
+{
+    std::map<int, json> items;
+    for (const json& tab : tabs) {
+        for (const json& item : tab["items"]) items.emplace(item["id"].get<int>(), item);
+    }
+    return items;
 }

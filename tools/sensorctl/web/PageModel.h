@@ -3,17 +3,24 @@
 #ifndef SENSORCTL_PAGE_MODEL_H
 #define SENSORCTL_PAGE_MODEL_H
 
-#include <set>
+#include <map>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
-// [{key, name, items: [{id, name, type, value, min?, max?, options?: [{index, text}]}]}]
+// [{key, name, items: [{id, name, type, default?, min?, max?, options?: [{index, text}]}]}]
+// The style's value is the factory default; buttons (actions) have none.
 // Hidden items are left out; items and options the dynamic style removed
 // are not there to begin with.
 nlohmann::json pageTabs(const std::string& dynamicStyle);
 
-// The keys of the items on the page.
-std::set<int> pageKeys(const nlohmann::json& tabs);
+// Whether an item stores a value (buttons only act).
+bool storesValue(const nlohmann::json& item);
+
+// "" when the item takes the value, else why not, naming its range or options.
+std::string refusedValue(const nlohmann::json& item, int value);
+
+// The items on the page by key.
+std::map<int, nlohmann::json> pageItems(const nlohmann::json& tabs);
 
 #endif

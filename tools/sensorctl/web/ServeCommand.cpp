@@ -37,6 +37,15 @@ void replaceOnce(std::string& text, const std::string& from, const std::string& 
     if (at != std::string::npos) text.replace(at, from.size(), to);
 }
 
+// The first of the page's files that cannot be read, or "".
+std::string missingPageFile(const std::string& dir)
+{
+    for (const char* name : {"index.html", "page.js", "page.css"}) {
+        if (access((dir + "/" + name).c_str(), R_OK) != 0) return name;
+    }
+    return "";
+}
+
 // Stops the server on SIGINT or SIGTERM; the signals are taken by sigwait
 // on a thread of its own, so stop() runs outside a signal handler.
 std::thread stopOnSignal(WebServer& server, sigset_t& signals)
@@ -77,7 +86,8 @@ int runServe(const std::vector<std::string>& args)
 {
     int port = kDefaultPort;
     std::string address = "127.0.0.1";
-    for (size_t i = 0; i < args.size(); i += 2) {
+    const std::string level = !args.empty() && (args[0] == "--quiet" || args[0] == "-v") ? args[0] : "";
+    for (size_t i = level.empty() ? 0 : 1; i < args.size(); i += 2) {
         if (i + 1 >= args.size()) return usage("serve [--port N] [--listen ADDR]");
         if (args[i] == "--port") {
             port = std::atoi(args[i + 1].c_str());
@@ -94,8 +104,16 @@ int runServe(const std::vector<std::string>& args)
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr); // before any thread starts: all inherit it
 
+    const std::string missing = missingPageFile(pageFilesDir());
+    if (!missing.empty()) {
+        std::fprintf(stderr, "sensorctl: serve: the page's files are not in %s (%s is missing; SENSORCTL_WEB names another folder)\n",
+                     pageFilesDir().c_str(), missing.c_str());
+        return 1;
+    }
     ConsoleCapture console;
-    if (!console.start()) std::fprintf(stderr, "sensorctl: serve: the console lines stay off the page\n");
+    if (!console.start(level == "--quiet" ? ConsoleCapture::Echo::None
+                       : level == "-v"    ? ConsoleCapture::Echo::All
+                                          : ConsoleCapture::Echo::Important)) std::fprintf(stderr, "sensorctl: serve: the console lines stay off the page\n");
     CameraService service;
     std::string error;
     if (!service.open(error)) {
@@ -110,8 +128,10 @@ int runServe(const std::vector<std::string>& args)
     }
     std::fprintf(stderr, "sensorctl: the imaging page is at http://%s:%d/ (Ctrl-C stops)\n",
                  address == "0.0.0.0" ? "127.0.0.1" : address.c_str(), bound);
+    console.onLine([&server] { server.consoleChanged(); });
     std::thread stopper = stopOnSignal(server, signals);
     server.run();
+    console.onLine(nullptr);
     pthread_kill(stopper.native_handle(), SIGTERM); // stopped by other means: end the waiting thread
     stopper.join();
     return 0;

@@ -1,12 +1,17 @@
 #include "WebServer.h"
 
+#include <sys/socket.h>
+
+#include <chrono>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
 #include "CameraService.h"
+#include "PreviewPicture.h"
 #include "ConsoleCapture.h"
 #include "RequestRules.h"
 
@@ -16,6 +21,15 @@ namespace {
 
 const size_t kMaxBody = 4096; // the largest request the page sends is a few dozen bytes
 const int kMaxClockHours = 24 * 7;
+// Idle keep-alive connections each hold a thread: they are let go after a
+// second, and enough threads remain for a burst of clients.
+const time_t kIdleSeconds = 1;
+const size_t kThreads = 32;
+const int kListenQueue = 64;
+const int kPreviewWidth = 320, kPreviewHeight = 180;
+// An event stream with nothing to say writes a comment this often, so a
+// closed page is noticed and its thread let go.
+const std::chrono::seconds kEventPing{10};
 
 const char* const kFiles[][2] = {
     {"/", "index.html"}, {"/page.js", "page.js"}, {"/page.css", "page.css"}};
@@ -23,7 +37,9 @@ const char* const kFiles[][2] = {
 void answer(httplib::Response& response, const json& body, int status = 200)
 {
     response.status = status;
-    response.set_content(body.dump(), "application/json");
+    // With a charset the library does not compress: answers of a few KB
+    // would take longer to pack than to send.
+    response.set_content(body.dump(), "application/json; charset=utf-8");
 }
 
 void refuse(httplib::Response& response, int status, const std::string& message)
@@ -55,7 +71,17 @@ WebServer::WebServer(CameraService& service, const ConsoleCapture* console, cons
     : m_service(service), m_console(console), m_assetsDir(assetsDir), m_server(std::make_unique<httplib::Server>())
 {
     m_server->set_payload_max_length(kMaxBody);
+    m_server->set_keep_alive_timeout(kIdleSeconds);
+    m_server->new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
+    m_server->set_socket_options([this](int socket) {
+        httplib::default_socket_options(socket);
+        m_socket = socket;
+    });
     m_server->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
+        if (request.get_header_value_count("Host") > 1) {
+            refuse(response, 400, "more than one Host header");
+            return httplib::Server::HandlerResponse::Handled;
+        }
         const std::string why =
             refusedOrigin(m_hosts, request.get_header_value("Host"), request.get_header_value("Origin"));
         if (!why.empty()) {
@@ -85,11 +111,18 @@ WebServer::WebServer(CameraService& service, const ConsoleCapture* console, cons
                response.status == 413 ? "the body is larger than " + std::to_string(kMaxBody) + " bytes"
                                       : "request refused");
     });
+    // Every change that went through tells the other pages.
+    m_server->set_post_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
+        if (request.method == "POST" && response.status == 200) {
+            m_events.publish({{"type", "changed"}, {"version", m_service.version()}});
+        }
+    });
     m_server->set_exception_handler([](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
         refuse(response, 500, "internal error");
     });
     addFiles();
     addRoutes();
+    addEvents();
 }
 
 WebServer::~WebServer() = default;
@@ -98,7 +131,10 @@ int WebServer::bind(const std::string& address, int port)
 {
     const int bound = port == 0 ? m_server->bind_to_any_port(address.c_str())
                                 : (m_server->bind_to_port(address.c_str(), port) ? port : -1);
-    if (bound > 0) m_hosts = allowedHosts(address, bound);
+    if (bound <= 0) return -1;
+    m_hosts = allowedHosts(address, bound);
+    // The library listens with a queue of 5; a second listen() widens it.
+    if (m_socket >= 0) ::listen(m_socket, kListenQueue);
     return bound;
 }
 
@@ -109,7 +145,32 @@ void WebServer::run()
 
 void WebServer::stop()
 {
+    m_events.stop(); // ends the event streams, whose threads the server waits for
     m_server->stop();
+}
+
+void WebServer::consoleChanged()
+{
+    m_events.publish({{"type", "console"}});
+}
+
+void WebServer::addEvents()
+{
+    m_routes["/api/events"] = "GET";
+    m_server->Get("/api/events", [this](const httplib::Request&, httplib::Response& response) {
+        response.set_header("Cache-Control", "no-store");
+        auto seen = std::make_shared<long>(m_events.latest());
+        response.set_chunked_content_provider("text/event-stream", [this, seen](size_t, httplib::DataSink& sink) {
+            const std::vector<json> events = m_events.waitAfter(*seen, kEventPing);
+            if (m_events.stopped()) {
+                sink.done();
+                return true;
+            }
+            std::string text = events.empty() ? ": ping\n\n" : "";
+            for (const json& event : events) text += "data: " + event.dump() + "\n\n";
+            return sink.write(text.data(), text.size());
+        });
+    });
 }
 
 void WebServer::addFiles()
@@ -146,29 +207,70 @@ void WebServer::addRoutes()
         }
         return true;
     };
-    m_routes["/api/state"] = "GET";
-    m_server->Get("/api/state", [this](const httplib::Request& request, httplib::Response& response) {
+    // The channel a GET names (default 1); false when the request was refused.
+    auto queried = [this](const httplib::Request& request, httplib::Response& response, int& channel) {
         const std::string text = request.has_param("channel") ? request.get_param_value("channel") : "1";
-        const int channel = std::atoi(text.c_str());
-        if (text != std::to_string(channel) || !m_service.hasChannel(channel)) {
-            return refuse(response, 400, "no channel " + text);
+        channel = std::atoi(text.c_str());
+        if (text == std::to_string(channel) && m_service.hasChannel(channel)) return true;
+        refuse(response, 400, "no channel " + text);
+        return false;
+    };
+    // A channel's JSON read by GET.
+    auto getOfChannel = [this, queried](const char* path, json (CameraService::*get)(int)) {
+        m_routes[path] = "GET";
+        m_server->Get(path, [this, queried, get](const httplib::Request& request, httplib::Response& response) {
+            int channel = 0;
+            if (queried(request, response, channel)) answer(response, (m_service.*get)(channel));
+        });
+    };
+    getOfChannel("/api/state", &CameraService::state);
+    getOfChannel("/api/export", &CameraService::exportScheme);
+    m_routes["/api/preview.png"] = "GET";
+    m_server->Get("/api/preview.png", [this, queried](const httplib::Request& request, httplib::Response& response) {
+        int channel = 0;
+        if (!queried(request, response, channel)) return;
+        const std::string png = encodePng(renderChart(m_service.pictureSettings(channel), kPreviewWidth, kPreviewHeight));
+        if (png.empty()) return refuse(response, 500, "the preview could not be encoded");
+        response.set_header("Cache-Control", "no-store");
+        response.set_content(png, "image/png");
+    });
+    m_routes["/api/compare"] = "GET";
+    m_server->Get("/api/compare", [this, queried](const httplib::Request& request, httplib::Response& response) {
+        int channel = 0;
+        if (!queried(request, response, channel)) return;
+        const std::string first = request.get_param_value("first"), second = request.get_param_value("second");
+        const int a = std::atoi(first.c_str()), b = std::atoi(second.c_str()), count = m_service.schemeCount(channel);
+        if (first != std::to_string(a) || second != std::to_string(b) || a < 0 || b < 0 || a >= count || b >= count) {
+            return refuse(response, 400, "first and second are schemes 0 to " + std::to_string(count - 1));
         }
-        answer(response, m_service.state(channel));
+        answer(response, m_service.compareSchemes(channel, a, b));
+    });
+    m_routes["/api/import"] = "POST";
+    m_server->Post("/api/import", [this, read](const httplib::Request& request, httplib::Response& response) {
+        json body;
+        if (!read(request, response, {{"text", true}}, body)) return;
+        const CameraService::Refusal refusal = m_service.importRefusal(body["channel"], body["text"]);
+        if (refusal.status != 0) return refuse(response, refusal.status, refusal.message);
+        answer(response, m_service.importScheme(body["channel"], body["text"]));
     });
     m_routes["/api/console"] = "GET";
     m_server->Get("/api/console", [this](const httplib::Request& request, httplib::Response& response) {
-        const std::string kind = request.get_param_value("kind");
-        answer(response, {{"lines", m_console != nullptr ? m_console->lines(kind) : json::array()}});
+        const std::string kind = request.get_param_value("kind"), after = request.get_param_value("after");
+        const long last = after.empty() ? -1 : std::atol(after.c_str());
+        if (!after.empty() && after != std::to_string(last)) return refuse(response, 400, "after is a line number");
+        answer(response, {{"lines", m_console != nullptr ? m_console->lines(kind, last) : json::array()}});
     });
     m_routes["/api/set"] = "POST";
     m_server->Post("/api/set", [this, read](const httplib::Request& request, httplib::Response& response) {
         json body;
         if (!read(request, response, {{"key", false}, {"value", false}}, body)) return;
-        const int channel = body["channel"], key = body["key"];
-        if (!m_service.onPage(channel, key)) {
-            return refuse(response, 400, "unknown key " + std::to_string(key) + ": not on the channel's page");
-        }
-        answer(response, m_service.setParameter(channel, key, body["value"]));
+        const int channel = body["channel"], key = body["key"], value = body["value"];
+        const CameraService::Refusal refusal = m_service.refusal(channel, key, value);
+        if (refusal.status != 0) return refuse(response, refusal.status, refusal.message);
+        // The page redraws from the answer: no second request after a change.
+        json changed = m_service.setParameter(channel, key, value);
+        changed["state"] = m_service.state(channel);
+        answer(response, changed);
     });
     m_routes["/api/scheme"] = "POST";
     m_server->Post("/api/scheme", [this, read](const httplib::Request& request, httplib::Response& response) {
@@ -208,6 +310,12 @@ void WebServer::addRoutes()
         if (hours < 0 || hours > kMaxClockHours) {
             return refuse(response, 400, "hours is 0 to " + std::to_string(kMaxClockHours));
         }
-        answer(response, m_service.runClock(start, hours));
+        const json ran = m_service.runClock(start, hours);
+        for (const json& change : ran["switches"]) {
+            json event = change;
+            event["type"] = "scheme";
+            m_events.publish(event);
+        }
+        answer(response, ran);
     });
 }

@@ -8,6 +8,8 @@
 #include <set>
 #include <string>
 
+#include "EventHub.h"
+
 class CameraService;
 class ConsoleCapture;
 namespace httplib {
@@ -26,17 +28,22 @@ public:
     int bind(const std::string& address, int port);
     void run(); // serves until stop()
     void stop();
+    // New console lines: the pages are told.
+    void consoleChanged();
 
 private:
     void addRoutes();
     void addFiles();
+    void addEvents();
 
     CameraService& m_service;
     const ConsoleCapture* m_console;
     std::string m_assetsDir;
     std::unique_ptr<httplib::Server> m_server;
     std::set<std::string> m_hosts;
+    int m_socket = -1; // the listening one
     std::map<std::string, std::string> m_routes; // path -> method
+    EventHub m_events;
 };
 
 #endif
