@@ -69,7 +69,7 @@ bool passEnded(long waitsBefore) { return technic_sim::waitForWaitEntries(waitsB
 TEST(Concurrency, VideoModuleReadsBackDuringASwitchWhileAHostSetHoldsTheLock)
 {
     ReadBackVideo video;
-    ControllerRig rig;
+    ControllerRig rig(true, ControllerRig::Pace::kFreeRunning);
     ControllerProbe& camera = startReadingBack(rig, video);
     nightSchemeWith(camera, {{KEY_MIRROR, 1}});
 
@@ -102,7 +102,7 @@ TEST(Concurrency, VideoModuleReadsBackDuringASwitchWhileAHostSetHoldsTheLock)
 // as if no switch ran, except the user command that a busy controller drops.
 TEST(Concurrency, HostCallsDuringASwitchHeldInTheIspReturnWithoutWaiting)
 {
-    ControllerRig rig;
+    ControllerRig rig(true, ControllerRig::Pace::kFreeRunning);
     ControllerProbe& camera = rig.start(1);
     const u32 slowKeys[] = {KEY_BRIGHTNESS, KEY_SATURATION, KEY_CONTRAST, KEY_SHARPNESS, KEY_METER_AREA,
                             KEY_TRAFFIC_LEVEL, KEY_MAX_GAIN_NIGHT, KEY_MAX_GAIN, KEY_FIX_GAIN, KEY_IRIS_SPEED};
@@ -164,7 +164,7 @@ TEST(Concurrency, HostCallsDuringASwitchHeldInTheIspReturnWithoutWaiting)
 // leaves the scheme alone, and the first pass after it switches.
 TEST(Concurrency, SelectionSkipsAPassWhileARevertRuns)
 {
-    ControllerRig rig;
+    ControllerRig rig(true, ControllerRig::Pace::kFreeRunning);
     ControllerProbe& camera = rig.start(1);
     nightSchemeWith(camera, {{KEY_SATURATION, camera.cached(1, KEY_SATURATION) == 1 ? 2u : 1u}});
     ASSERT_EQ(SNS_SUCCESS, camera.setParameter(KEY_BRIGHTNESS, static_cast<int>(camera.cached(0, KEY_BRIGHTNESS)) + 1,
@@ -198,7 +198,7 @@ TEST(Concurrency, SelectionSkipsAPassWhileARevertRuns)
 TEST(Concurrency, HostThreadsMeetSlowSwitchesAndAVideoModuleReadingBack)
 {
     ReadBackVideo video;
-    ControllerRig rig;
+    ControllerRig rig(true, ControllerRig::Pace::kFreeRunning);
     ControllerProbe& camera = startReadingBack(rig, video);
     nightSchemeWith(camera, {{KEY_MIRROR, 1}, {KEY_WDR_MODE, 1}, {KEY_BRIGHTNESS, 80}});
     isp_sim::slowCalls(20);
