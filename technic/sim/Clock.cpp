@@ -4,11 +4,11 @@
 #include "SimClock.h"
 
 #include <chrono>
-#include <condition_variable>
 #include <ctime>
-#include <mutex>
 
+#include "ClockState.h"
 #include "GThread.h"
+#include "Lockstep.h"
 #include "VexloTime.h"
 
 namespace {
@@ -16,17 +16,9 @@ namespace {
 constexpr std::int64_t kMicrosPerSecond = 1000000;
 constexpr std::int64_t kMicrosPerDay = 24 * 3600 * kMicrosPerSecond;
 
-struct ClockState {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool simulated = false;
-    std::int64_t nowUs = 0;
-    std::int64_t timeOfDayUs = 0;
-    long entries = 0;
-    int blocked = 0;
-    // Bumped by a reset so that waits begun before it end.
-    unsigned long generation = 0;
-};
+} // namespace
+
+namespace technic_sim {
 
 // Never destroyed: threads a program leaves waiting at exit (a controller
 // without uinit) would block the destruction of the condition variable.
@@ -36,15 +28,19 @@ ClockState& clockState()
     return *state;
 }
 
-// Set on the thread whose waits move simulated time on (driveClockFromThisThread).
-thread_local bool t_bDrivesClock = false;
-
-void advanceLocked(ClockState& clock, std::int64_t step)
+void advanceLocked(ClockState& clock, std::int64_t stepUs)
 {
-    clock.nowUs += step;
-    clock.timeOfDayUs = (clock.timeOfDayUs + step) % kMicrosPerDay;
+    clock.nowUs += stepUs;
+    clock.timeOfDayUs = (clock.timeOfDayUs + stepUs) % kMicrosPerDay;
     clock.changed.notify_all();
 }
+
+} // namespace technic_sim
+
+namespace {
+
+using technic_sim::ClockState;
+using technic_sim::clockState;
 
 std::int64_t toMicroseconds(long seconds, long microseconds)
 {
@@ -56,8 +52,8 @@ void waitSimulated(ClockState& clock, std::unique_lock<std::mutex>& lock, std::i
     ++clock.entries;
     clock.changed.notify_all();
     if (durationUs <= 0 || GThread::stopRequested()) return;
-    if (t_bDrivesClock) {
-        advanceLocked(clock, durationUs);
+    if (technic_sim::Actor* actor = technic_sim::actorOnTurn(clock)) {
+        technic_sim::lockstepWait(clock, lock, *actor, durationUs);
         return;
     }
 
@@ -129,6 +125,7 @@ void useSimulatedClock(bool on)
     ClockState& clock = clockState();
     std::lock_guard<std::mutex> lock(clock.mutex);
     clock.simulated = on;
+    if (!on) endLockstepLocked(clock);
     clock.changed.notify_all();
 }
 
@@ -147,6 +144,9 @@ void resetSimulatedClock()
     clock.timeOfDayUs = 0;
     clock.entries = 0;
     ++clock.generation;
+    for (Actor* actor : clock.actors) {
+        if (!actor->drives) actor->deadline = 0;
+    }
     clock.changed.notify_all();
 }
 
@@ -170,13 +170,14 @@ void advance(long seconds, long microseconds)
     const std::int64_t step = toMicroseconds(seconds, microseconds);
     if (step <= 0) return; // the clock is monotonic
     ClockState& clock = clockState();
-    std::lock_guard<std::mutex> lock(clock.mutex);
+    std::unique_lock<std::mutex> lock(clock.mutex);
+    Actor* actor = actorOnTurn(clock);
+    if (actor != nullptr && actor->drives) {
+        lockstepWait(clock, lock, *actor, step);
+        return;
+    }
     advanceLocked(clock, step);
-}
-
-void driveClockFromThisThread(bool on)
-{
-    t_bDrivesClock = on;
+    handOnLocked(clock);
 }
 
 long waitEntries()
@@ -203,6 +204,10 @@ int blockedWaiters()
 
 bool advanceAndSettle(long seconds, long microseconds, int threads, int realTimeoutMs)
 {
+    if (drivesClock()) {
+        advance(seconds, microseconds);
+        return true;
+    }
     const long before = waitEntries();
     advance(seconds, microseconds);
     return waitForWaitEntries(before + threads, realTimeoutMs);

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "Lockstep.h"
+
 namespace {
 
 // The GThread whose body runs on this thread; lets framework waits see a stop.
@@ -73,6 +75,7 @@ GThread::~GThread()
     if (m_thread.get_id() == std::this_thread::get_id()) {
         m_thread.detach();
     } else {
+        const technic_sim::TurnAside aside;
         m_thread.join();
     }
 }
@@ -81,10 +84,21 @@ bool GThread::start()
 {
     if (m_bRunning.load() || m_objBody.empty()) return false;
     // A thread that stopped itself has ended its last pass; collect it.
-    if (m_thread.joinable()) m_thread.join();
+    if (m_thread.joinable()) {
+        const technic_sim::TurnAside aside;
+        m_thread.join();
+    }
     m_bStopRequested = false;
     m_bRunning = true;
-    m_thread = std::thread(&GThread::run, this);
+    // Under lockstep the thread takes turns with the others and, started,
+    // runs to its first wait before this returns.
+    technic_sim::Actor* const actor = technic_sim::enrolThread(&m_bStopRequested);
+    m_thread = std::thread([this, actor] {
+        technic_sim::beginThreadTurns(actor);
+        run();
+        technic_sim::endThreadTurns(actor);
+    });
+    technic_sim::yieldTurn();
     return true;
 }
 
@@ -96,7 +110,11 @@ bool GThread::stop()
     wakeWaiters();
     // Stopped from its own body: the pass ends on its own; start or the
     // destructor joins later.
-    if (m_thread.get_id() != std::this_thread::get_id()) m_thread.join();
+    if (m_thread.get_id() != std::this_thread::get_id()) {
+        // The stopping thread takes the turn for its last pass.
+        const technic_sim::TurnAside aside;
+        m_thread.join();
+    }
     return true;
 }
 
@@ -118,7 +136,10 @@ void GThread::run()
     // process); the thread ends instead and says why.
     try {
         if (!m_objOnStart.empty()) m_objOnStart();
-        while (!m_bStopRequested.load()) m_objBody();
+        while (!m_bStopRequested.load()) {
+            m_objBody();
+            technic_sim::endPass();
+        }
         if (!m_objOnStop.empty()) m_objOnStop();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "GThread %s: ended by exception: %s\n", m_strName.c_str(), error.what());

@@ -30,7 +30,7 @@ void runTogether(const std::vector<std::function<void()>>& bodies)
 
 TEST(Concurrency, HostThreadsAroundTheSensorThreadAndAFactoryReset)
 {
-    ControllerRig rig;
+    ControllerRig rig(true, ControllerRig::Pace::kFreeRunning);
     ControllerProbe& camera = rig.start(1);
     restart(camera, rig.moduleConfig(1)); // from the second start on the factory set no longer changes
     const std::string factory = pairsOf(factorySet(camera));
@@ -111,7 +111,7 @@ TEST(Concurrency, HostThreadsAroundTheSensorThreadAndAFactoryReset)
 // (host set and thread switch, the WDR flag, the lens lock) meets.
 TEST(Concurrency, HostCallsMeetTheSensorThreadsSwitchesEveryMinute)
 {
-    ControllerRig rig;
+    ControllerRig rig(true, ControllerRig::Pace::kFreeRunning);
     ControllerProbe& camera = rig.start(1);
     ASSERT_TRUE(camera.setParamScheme(1));
     ASSERT_EQ(SNS_SUCCESS, camera.setParameter(KEY_WDR_MODE, 1, true));
@@ -163,4 +163,44 @@ TEST(Concurrency, HostCallsMeetTheSensorThreadsSwitchesEveryMinute)
     isp_sim::setCallObserver(nullptr);
     EXPECT_EQ(0, failures.load());
     EXPECT_EQ(3u, schemesSeen.load()) << "the host saw schemes 0 and 1";
+}
+
+namespace {
+
+// Two controllers on a lockstep clock for two simulated hours: the ISP turns
+// day and night every 7 minutes, the host switches schemes by hand, and a
+// factory reset stops and restarts a sensor thread. Every ISP call, in order.
+std::string lockstepTrace()
+{
+    ControllerRig rig;
+    ControllerProbe& visible = rig.start(1);
+    ControllerProbe& thermal = rig.start(2);
+    visible.setParamScheme(1);
+    visible.setParameter(KEY_BRIGHTNESS, 70, true);
+    visible.setParamScheme(0);
+    for (ControllerProbe* camera : {&visible, &thermal}) camera->setParameter(KEY_SCHEME_MODE, 2, true);
+    for (int minute = 0; minute < 120; ++minute) {
+        isp_sim::setValue(0, IA_CMD_DAY_NIGHT_STATE, minute / 7 % 2);
+        if (minute % 11 == 0) visible.setParamScheme(minute % 3);
+        if (minute == 60) visible.resetParameters();
+        technic_sim::advance(60, 0);
+    }
+    std::string trace;
+    for (const isp_sim::IspCall& call : isp_sim::trace()) trace += isp_sim::formatCall(call) + "\n";
+    return trace;
+}
+
+} // namespace
+
+// Under lockstep the same steps make the same calls in the same order, while
+// the turn passes between the test's thread and two sensor threads (and a
+// thread stopped and started by a reset); scripts/tsan runs it for races
+// between the turns.
+TEST(Concurrency, LockstepTurnsGiveOneOrderOfCalls)
+{
+    const std::string first = lockstepTrace();
+    size_t nights = 0;
+    for (size_t at = first.find("0\t34\tSET\t70"); at != std::string::npos; at = first.find("0\t34\tSET\t70", at + 1)) ++nights;
+    EXPECT_GE(nights, 5u) << "the passes switched to the night scheme until the reset\n" << first;
+    EXPECT_EQ(first, lockstepTrace());
 }

@@ -15,7 +15,9 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TestRoot.h"
@@ -122,8 +124,8 @@ const Case kCommandCases[] = {
     {"mirror 1", 0, "isp\t0\t2384\tSET\t1\tok\n", ""},
     {"op list op getZoomValue", 0, "getDNMode\t0\n", "" },
     {"help get", 0, "  get KEY...", ""},
-    // The sensor thread may pass between lines (time moves in a host wait): one line is checked.
-    {"shell < SHELL_LINES", 0, "isp\t0\t34\tSET\t60\tok\n", ""},
+    // No sensor pass comes between the lines: nothing waits on the clock.
+    {"shell < SHELL_LINES", 0, "50\nisp\t0\t34\tSET\t60\tok\n60\n", ""},
     {"set 34=70 show", 0, "34\tKEY_BRIGHTNESS\t0..100\t50\t70\t50\t", ""},
     {"set 34=70 diff 0 1", 0, "key\tname\tscheme0\tscheme1\n34\tKEY_BRIGHTNESS\t70\t50\n", ""},
 };
@@ -246,6 +248,64 @@ TEST(Sensorctl, JsonOutputParsesBack)
     EXPECT_EQ(brightness["allowed"], "0..100");
     EXPECT_EQ(brightness["scheme0*"], 70); // the current scheme, marked
     EXPECT_EQ(brightness["scheme1"], 50);
+}
+
+namespace {
+
+// Commands piped into the shell after the sample schedule: sets, scheme
+// switches, the day/night state in day/night mode, waits and a day's run.
+const char* const kReplayLines = "set 34=60 2337=40\n"
+                                 "scheme 1\n"
+                                 "set 34=70\n"
+                                 "wait 2h\n"
+                                 "scheme 0\n"
+                                 "set 8000=2\n"
+                                 "dn night\n"
+                                 "wait 3m\n"
+                                 "get 34\n"
+                                 "dn day\n"
+                                 "wait 90s\n"
+                                 "scheme\n"
+                                 "set 8000=1\n"
+                                 "run --hours 24\n"
+                                 "get 34 2337\n";
+
+// Exit code, standard output and standard error of one traced run.
+std::string replayOn(const TestRoot& root)
+{
+    const std::string out = root.host("/replay.out"), err = root.host("/replay.err");
+    const std::string command = std::string("env -u SENSOR_ROOTFS ") + SENSORCTL_BINARY + " --root '" + root.path() +
+                                "' --trace -f " + SENSOR_SCHEDULE_SCRIPT + " shell < '" + root.host("/replay.txt") +
+                                "' > '" + out + "' 2> '" + err + "'";
+    const int status = std::system(command.c_str());
+    return std::to_string(status) + "\n" + readAll(out) + "\n--- stderr\n" + readAll(err);
+}
+
+} // namespace
+
+// The sensor threads and the commands take turns on the simulated clock: the
+// same commands on the same tree give the same bytes, however the PC
+// schedules the threads (runs go two at a time to load it).
+TEST(Sensorctl, ReplaysByteForByte)
+{
+    std::set<std::string> outputs;
+    for (int pair = 0; pair < 25; ++pair) {
+        TestRoot first(true), second(true);
+        std::string results[2];
+        int index = 0;
+        for (const TestRoot* root : {&first, &second}) root->writeFile("/replay.txt", kReplayLines);
+        std::vector<std::thread> runs;
+        for (const TestRoot* root : {&first, &second}) {
+            std::string& result = results[index++];
+            runs.emplace_back([root, &result] { result = replayOn(*root); });
+        }
+        for (std::thread& run : runs) run.join();
+        outputs.insert(results, results + 2);
+    }
+    ASSERT_EQ(1u, outputs.size()) << "first:\n" << *outputs.begin() << "\nlast:\n" << *outputs.rbegin();
+    const std::string& output = *outputs.begin();
+    EXPECT_EQ(0u, output.find("0\n")) << output;
+    EXPECT_NE(output.find("2000-01-01 08:00\tchannel 1\tscheme 1\n"), std::string::npos) << output;
 }
 
 namespace {

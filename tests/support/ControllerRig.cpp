@@ -47,8 +47,9 @@ void RecordingVideo::clearNotes()
     m_notes.clear();
 }
 
-ControllerRig::ControllerRig(bool withExample) : m_root(withExample)
+ControllerRig::ControllerRig(bool withExample, Pace pace) : m_root(withExample)
 {
+    if (pace == Pace::kLockstep) technic_sim::driveClockFromThisThread(true);
     // Tests choose their own verbosity.
     m_root.remove("/tmp/Debug.sign");
     clearFieldOfViewRequest();
@@ -112,6 +113,10 @@ ControllerProbe& ControllerRig::start(int channel, const ModuleConfigure& config
 
 void ControllerRig::runWithClock(const std::function<void()>& fn)
 {
+    if (technic_sim::drivesClock()) {
+        fn();
+        return;
+    }
     std::atomic<bool> done{false};
     std::thread worker([&] {
         fn();
@@ -142,6 +147,7 @@ int ControllerRig::runningThreads() const
 
 void ControllerRig::settle() const
 {
+    if (technic_sim::drivesClock()) return;
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     long entries = -1;
     while (entries != technic_sim::waitEntries() || technic_sim::blockedWaiters() < runningThreads()) {

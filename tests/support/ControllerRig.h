@@ -95,7 +95,13 @@ private:
 
 class ControllerRig {
 public:
-    explicit ControllerRig(bool withExample = true);
+    // kLockstep: the test's thread drives the clock and the sensor threads
+    // take turns with it (SimClock.h), so every run makes the same calls in
+    // the same order. kFreeRunning: the sensor threads run alongside the
+    // test's threads, for tests of real concurrency.
+    enum class Pace { kLockstep, kFreeRunning };
+
+    explicit ControllerRig(bool withExample = true, Pace pace = Pace::kLockstep);
     ~ControllerRig(); // uinit and delete every controller, real clock again
 
     TestRoot& root() { return m_root; }
@@ -110,14 +116,15 @@ public:
     RecordingVideo& video(int channel) { return *m_videos.at(channel); }
     ControllerProbe& controller(int channel) { return *m_controllers.at(channel); }
 
-    // Runs fn on another thread, moving the simulated clock on in 0.5 s
-    // steps while anything waits on it, until fn returns.
+    // Runs fn; its waits move the clock on: in lockstep fn runs on the
+    // driving thread itself, else on another thread while the clock moves
+    // on in 0.5 s steps whenever anything waits on it, until fn returns.
     static void runWithClock(const std::function<void()>& fn);
     // Lets every running sensor thread make n passes.
     void passes(int n);
     // Returns once every running sensor thread is blocked in its wait and
     // no wait has begun for a moment, so the next pass starts from a known
-    // point.
+    // point (in lockstep they always are, between the driver's waits).
     void settle() const;
     int runningThreads() const;
     // The field-of-view request is process-wide: a rig neither inherits one

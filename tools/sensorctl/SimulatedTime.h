@@ -21,8 +21,10 @@ bool parseDuration(const std::string& text, std::int64_t& seconds);
 
 class SimulatedTime {
 public:
-    // Resets the clock to the start, switches it on and lets this thread's
-    // waits move it on (start-up's waits then take no real time).
+    // Resets the clock to the start, switches it on and makes this thread its
+    // driver in lockstep (SimClock.h): the sensor threads started from here
+    // take turns with it, and its waits move the clock on (start-up's waits
+    // then take no real time).
     void begin(const SimulatedStart& start);
     // Back to the real clock.
     void end();

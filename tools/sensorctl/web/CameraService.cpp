@@ -1,9 +1,6 @@
 #include "CameraService.h"
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "PageModel.h"
 #include "SensorFile.h"
@@ -24,18 +21,19 @@ std::string clockText(int minuteOfDay)
 
 bool CameraService::open(std::string& error)
 {
-    // Start-up waits its sensor pass on the real clock; from then on the
-    // threads only move when the page runs the clock.
     if (!m_session.open(true, SimulatedStart{}, error)) return false;
     m_session.takeCalls();
     technic_sim::resetSimulatedClock();
-    technic_sim::useSimulatedClock(true);
+    // Each request takes the clock's turn (Turn); between requests the
+    // sensor threads stay parked.
+    technic_sim::driveClockFromThisThread(false);
     return true;
 }
 
 CameraService::~CameraService()
 {
-    technic_sim::useSimulatedClock(false);
+    // The session's stops run in turn too.
+    technic_sim::driveClockFromThisThread(true);
 }
 
 int CameraService::startedChannels() const
@@ -54,7 +52,7 @@ json CameraService::tabsOf(int channel)
 
 bool CameraService::onPage(int channel, int key)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    const Turn turn(m_mutex);
     if (m_pageKeys.count(channel) == 0) tabsOf(channel);
     return m_pageKeys[channel].count(key) != 0;
 }
@@ -67,28 +65,9 @@ json CameraService::withCalls(json answer)
     return answer;
 }
 
-json CameraService::withClockMoving(const std::function<json()>& operation)
-{
-    const int sensorThreads = startedChannels();
-    std::atomic<bool> done{false};
-    std::thread mover([&done, sensorThreads] {
-        while (!done) {
-            if (technic_sim::blockedWaiters() > sensorThreads) {
-                technic_sim::advance(0, 500000);
-            } else {
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-        }
-    });
-    json answer = operation();
-    done = true;
-    mover.join();
-    return answer;
-}
-
 json CameraService::state(int channel)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    const Turn turn(m_mutex);
     ISensorController& controller = m_session.controller(channel);
     json tabs = tabsOf(channel);
     for (json& tab : tabs) {
@@ -116,10 +95,10 @@ json CameraService::state(int channel)
 
 json CameraService::setParameter(int channel, int key, int value)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    const Turn turn(m_mutex);
     m_session.takeCalls();
     ISensorController& controller = m_session.controller(channel);
-    const int result = withClockMoving([&] { return json(controller.setParameter(key, value, true)); });
+    const int result = controller.setParameter(key, value, true);
     json answer = withCalls({{"result", result}});
     int readBack = 0;
     answer["value"] = controller.getParameter(key, readBack) ? json(readBack) : json(nullptr);
@@ -129,10 +108,10 @@ json CameraService::setParameter(int channel, int key, int value)
 
 json CameraService::setScheme(int channel, int scheme)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    const Turn turn(m_mutex);
     m_session.takeCalls();
     ISensorController& controller = m_session.controller(channel);
-    const bool ok = withClockMoving([&] { return json(controller.setParamScheme(scheme)); });
+    const bool ok = controller.setParamScheme(scheme);
     json answer = withCalls({{"result", ok ? 0 : -1}});
     int current = -1;
     controller.getParamScheme(current);
@@ -152,10 +131,10 @@ json CameraService::setMode(int channel, int mode)
 
 json CameraService::runHostSwitch(int channel, const std::function<bool(ISensorController&)>& operation)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    const Turn turn(m_mutex);
     m_session.takeCalls();
     ISensorController& controller = m_session.controller(channel);
-    const bool ok = withClockMoving([&] { return json(operation(controller)); });
+    const bool ok = operation(controller);
     return withCalls({{"result", ok ? 0 : -1}});
 }
 
@@ -166,10 +145,10 @@ bool CameraService::isAction(const std::string& action) const
 
 json CameraService::runAction(int channel, const std::string& action)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    const Turn turn(m_mutex);
     m_session.takeCalls();
     ISensorController& controller = m_session.controller(channel);
-    const int result = withClockMoving([&] { return json(hostAction(controller, action)); });
+    const int result = hostAction(controller, action);
     if (action == "factory-reset") m_pageKeys.erase(channel);
     return withCalls({{"result", result}});
 }
@@ -189,7 +168,7 @@ int CameraService::hostAction(ISensorController& controller, const std::string& 
 
 json CameraService::runClock(int startMinute, int hours)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    const Turn turn(m_mutex);
     const int threads = startedChannels();
     technic_sim::resetSimulatedClock();
     technic_sim::setLocalTime(startMinute / 60, startMinute % 60, 0);

@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "Session.h"
+#include "SimClock.h"
 
 class CameraService {
 public:
@@ -44,12 +45,17 @@ public:
     nlohmann::json runClock(int startMinute, int hours);
 
 private:
+    // One request at a time, holding the simulated clock's turn: its ISP
+    // calls and its waits (a scheme change's 0.5 s steps) are ordered with
+    // the sensor threads' passes.
+    struct Turn {
+        explicit Turn(std::mutex& mutex) : lock(mutex) {}
+        std::lock_guard<std::mutex> lock;
+        technic_sim::DriverTurn turn;
+    };
+
     nlohmann::json tabsOf(int channel);
     nlohmann::json withCalls(nlohmann::json answer);
-    // Runs a host operation while moving the simulated clock for any wait of
-    // its own (a scheme change waits in 0.5 s steps while the sensor thread
-    // is busy), which would otherwise never end.
-    nlohmann::json withClockMoving(const std::function<nlohmann::json()>& operation);
     // A host operation answering true or false, as {"result": 0 or -1, "isp"}.
     nlohmann::json runHostSwitch(int channel, const std::function<bool(ISensorController&)>& operation);
     int startedChannels() const;
