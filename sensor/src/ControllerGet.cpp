@@ -13,6 +13,7 @@
 #include "SensorReport.h"
 #include "StringHandler.h"
 #include "ia_ioctrl.h"
+#include "Recorder.h"
 
 static const char* const kReportModule = "ISensorController";
 
@@ -28,6 +29,7 @@ constexpr size_t kSensorCheckArgs = 3;
 
 bool ISensorController::getParameter(int p_nKey, int& p_nVal)
 {
+    SENSOR_RECORD(getParameter, p_nKey, p_nVal);
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
     SNS_DBG("p_nKey(%d)\n", p_nKey);

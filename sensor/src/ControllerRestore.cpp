@@ -14,6 +14,7 @@
 #include "SchemeWindow.h"
 #include "SensorReport.h"
 #include "XmlFiles.h"
+#include "Recorder.h"
 
 static const char* const kReportModule = "ISensorController";
 
@@ -53,6 +54,7 @@ int ISensorController::paramCheck()
 
 int ISensorController::flush()
 {
+    SENSOR_RECORD(flush);
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
     const auto objSetsLock = lockSets();
@@ -73,6 +75,7 @@ int ISensorController::flush()
 
 bool ISensorController::setMirrorMode(int p_nMirror)
 {
+    SENSOR_RECORD(setMirrorMode, p_nMirror);
     if (setParameter(KEY_MIRROR, p_nMirror, true) != SNS_SUCCESS) return false;
     flush();
     return true;
@@ -80,6 +83,7 @@ bool ISensorController::setMirrorMode(int p_nMirror)
 
 bool ISensorController::resetToLastParameters()
 {
+    SENSOR_RECORD(resetToLastParameters);
     if (!sensor::schemeSetsOf(this).reaches(m_nCurScheme, sensor::SchemeSets::kUserSchemes)) return true;
     std::string name = schemeFileName(static_cast<u32>(m_nCurScheme));
     m_objMutex.Lock(kReportModule, __LINE__);
@@ -94,6 +98,7 @@ bool ISensorController::resetToLastParameters()
 
 int ISensorController::restore(int p_nKey)
 {
+    SENSOR_RECORD(restore, p_nKey);
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
     const auto objSetsLock = lockSets();
@@ -108,6 +113,7 @@ int ISensorController::restore(int p_nKey)
 
 bool ISensorController::restoreAeMode()
 {
+    SENSOR_RECORD(restoreAeMode);
     if (m_bHasLens && restore(KEY_AUTO_FOCUS_MODE) != SNS_SUCCESS) return false;
     if (m_bThermalChannel) return true;
     return restore(KEY_EXPOSE_MODE) == SNS_SUCCESS;
@@ -133,6 +139,7 @@ bool deviceModuleConfig(ModuleConfigure& out)
 
 bool ISensorController::resetParameters()
 {
+    SENSOR_RECORD(resetParameters);
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
     setFlag(FLAG_RESETTING);

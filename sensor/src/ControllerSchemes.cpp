@@ -9,6 +9,7 @@
 #include "SensorReport.h"
 #include "VXMutex.h"
 #include "VexloTime.h"
+#include "Recorder.h"
 
 static const char* const kReportModule = "ISensorController";
 
@@ -109,6 +110,7 @@ void ISensorController::waitWhileBusy()
 
 bool ISensorController::setParamScheme(int p_nScheme)
 {
+    SENSOR_RECORD(setParamScheme, p_nScheme);
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager objGuard(m_objMutex);
 
@@ -123,6 +125,7 @@ bool ISensorController::setParamScheme(int p_nScheme)
 
 bool ISensorController::getParamScheme(int& p_nScheme)
 {
+    SENSOR_RECORD(getParamScheme, p_nScheme);
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager objGuard(m_objMutex);
     p_nScheme = m_nCurScheme;
@@ -131,6 +134,7 @@ bool ISensorController::getParamScheme(int& p_nScheme)
 
 bool ISensorController::setParamMode(int p_nMode)
 {
+    SENSOR_RECORD(setParamMode, p_nMode);
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager objGuard(m_objMutex);
 
@@ -142,6 +146,7 @@ bool ISensorController::setParamMode(int p_nMode)
 
 bool ISensorController::getParamMode(int& p_nMode)
 {
+    SENSOR_RECORD(getParamMode, p_nMode);
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager objGuard(m_objMutex);
     p_nMode = m_nParamMode;

@@ -10,6 +10,7 @@
 #include "SensorKeys.h"
 #include "SensorReport.h"
 #include "ia_ioctrl.h"
+#include "Recorder.h"
 
 static const char* const kReportModule = "ISensorController";
 
@@ -160,6 +161,7 @@ int ISensorController::applySetRow(SetRecord& p_stRec)
 
 int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nCount, bool p_bStore)
 {
+    SENSOR_RECORD_AS(SetRecords, setParameters, p_pKeyval, p_nCount, p_bStore);
     if (p_pKeyval == nullptr) p_nCount = 0;
     const auto objSetsLock = lockSets();
     for (u32 i = 0; i < p_nCount; ++i) {
@@ -215,6 +217,7 @@ int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nCount, bool p_bSt
 
 int ISensorController::setParameters(const std::string& p_strParameters, bool p_bStore)
 {
+    SENSOR_RECORD_AS(SetText, setParameters, p_strParameters, p_bStore);
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
     SNS_DBG("p_Parameters1111111111(%s)\n", p_strParameters.c_str());
@@ -225,6 +228,7 @@ int ISensorController::setParameters(const std::string& p_strParameters, bool p_
 
 int ISensorController::setParameter(int p_nKey, int p_nValue, bool p_bStore)
 {
+    SENSOR_RECORD(setParameter, p_nKey, p_nValue, p_bStore);
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
     SNS_DBG("p_Parameters22222222222(%d, %d)\n", p_nKey, p_nValue);
