@@ -125,6 +125,7 @@ void probe()
     Log& log = theLog();
     std::lock_guard<std::mutex> guard(log.mutex);
     if (limit > 0) log.limit = limit;
+    closeLog(log); // the next record opens the file afresh
     g_bActive = limit > 0;
 }
 
