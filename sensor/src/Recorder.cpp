@@ -28,8 +28,8 @@ struct Log {
     int fd = -1;
     unsigned long long size = 0;
     unsigned long long limit = kDefaultLimitKb * 1024ull;
-    std::atomic<unsigned long long> written{0};
     std::atomic<unsigned long long> dropped{0};
+    unsigned long long unreported = 0; // dropped since the last record written
 };
 
 Log& theLog()
@@ -63,7 +63,9 @@ bool openLog(Log& log, bool fresh)
     if (log.fd < 0) return false;
     const off_t end = ::lseek(log.fd, 0, SEEK_END);
     log.size = end > 0 ? static_cast<unsigned long long>(end) : 0;
-    return log.size > 0 || writeAll(log.fd, kHeader) ? (log.size += sizeof kHeader - 1, true) : false;
+    if (log.size > 0) return true;
+    log.size = sizeof kHeader - 1;
+    return writeAll(log.fd, kHeader);
 }
 
 void closeLog(Log& log)
@@ -85,21 +87,16 @@ void append(std::string record)
 {
     Log& log = theLog();
     std::lock_guard<std::mutex> guard(log.mutex);
-    const unsigned long long lost = log.dropped.load();
-    if (lost > 0) record = "# dropped " + std::to_string(lost) + "\n" + record;
-    if (log.fd < 0 && !openLog(log, false)) {
+    if (log.unreported > 0) record = "# dropped " + std::to_string(log.unreported) + "\n" + record;
+    if (log.fd >= 0 && log.size + record.size() > log.limit / 2) rotate(log);
+    if ((log.fd < 0 && !openLog(log, false)) || !writeAll(log.fd, record)) {
         ++log.dropped;
-        return;
-    }
-    if (log.size + record.size() > log.limit / 2) rotate(log);
-    if (!writeAll(log.fd, record)) {
-        ++log.dropped;
+        ++log.unreported;
         closeLog(log); // opened again by the next record
         return;
     }
     log.size += record.size();
-    log.dropped -= lost;
-    ++log.written;
+    log.unreported = 0;
 }
 
 unsigned long long readLimit(const std::string& path)
@@ -127,11 +124,6 @@ void probe()
     if (limit > 0) log.limit = limit;
     closeLog(log); // the next record opens the file afresh
     g_bActive = limit > 0;
-}
-
-unsigned long long written()
-{
-    return theLog().written;
 }
 
 unsigned long long dropped()

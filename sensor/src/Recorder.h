@@ -36,8 +36,7 @@ inline bool shouldRecord()
 }
 // One ISP call made by the dispatch; the enclosing operation's, if any.
 void ispCall(int channel, u32 cmd, u32 opt, const void* payload, int result);
-// Records written and dropped since the recorder was switched on.
-unsigned long long written();
+// Records dropped since the process started.
 unsigned long long dropped();
 
 // One recorded operation, open from its entry to its result.

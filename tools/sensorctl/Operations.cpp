@@ -48,14 +48,17 @@ Operation action(const char* name, bool (ISensorController::*method)())
     return {name, 0, [method](ISensorController& c, const Args&, Out&) { return (c.*method)(); }, nullptr};
 }
 
-// An operation that gives back a status, 0 when it succeeded.
+// A status given back, 0 when the operation succeeded.
+bool statusOut(int result, Out& out)
+{
+    out.push_back("result\t" + std::to_string(result));
+    return result == 0;
+}
+
 Operation status(const char* name, int (ISensorController::*method)())
 {
-    return {name, 0, [method](ISensorController& c, const Args&, Out& out) {
-                const int result = (c.*method)();
-                out.push_back("result\t" + std::to_string(result));
-                return result == 0;
-            }, nullptr};
+    return {name, 0, [method](ISensorController& c, const Args&, Out& out) { return statusOut((c.*method)(), out); },
+            nullptr};
 }
 
 const std::vector<Operation> kOperations = {
@@ -165,16 +168,11 @@ const std::vector<Operation> kOperations = {
     // The operations the commands above call, by their own names, so that a
     // recorder log (sensor_record) runs as a script.
     {"setParameter", 3,
-     [](ISensorController& c, const Args& a, Out& out) {
-         const int result = c.setParameter(a[0], a[1], a[2] != 0);
-         out.push_back("result\t" + std::to_string(result));
-         return result == 0;
-     }, nullptr},
+     [](ISensorController& c, const Args& a, Out& out) { return statusOut(c.setParameter(a[0], a[1], a[2] != 0), out); },
+     nullptr},
     {"setParameters", 2, nullptr,
      [](ISensorController& c, const std::string& text, const Args& a, Out& out) {
-         const int result = c.setParameters(text, a[0] != 0);
-         out.push_back("result\t" + std::to_string(result));
-         return result == 0;
+         return statusOut(c.setParameters(text, a[0] != 0), out);
      }},
     {"getParameter", 1,
      [](ISensorController& c, const Args& a, Out& out) {
@@ -191,11 +189,7 @@ const std::vector<Operation> kOperations = {
     setter("setMirrorMode", &ISensorController::setMirrorMode),
     action("resetToLastParameters", &ISensorController::resetToLastParameters),
     {"restore", 1,
-     [](ISensorController& c, const Args& a, Out& out) {
-         const int result = c.restore(a[0]);
-         out.push_back("result\t" + std::to_string(result));
-         return result == 0;
-     }, nullptr},
+     [](ISensorController& c, const Args& a, Out& out) { return statusOut(c.restore(a[0]), out); }, nullptr},
     action("restoreAeMode", &ISensorController::restoreAeMode),
     action("resetParameters", &ISensorController::resetParameters),
     action("zoomIn", &ISensorController::zoomIn),

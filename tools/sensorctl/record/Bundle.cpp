@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "Commands.h"
+#include "RecordLog.h"
 #include "Runner.h"
 
 namespace fs = std::filesystem;
@@ -67,14 +68,6 @@ bool appendFile(std::ofstream& out, const std::string& name, const std::string& 
     return static_cast<bool>(out);
 }
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The tree's files under the bundled paths, as names relative to the root, sorted.
 std::vector<std::string> bundledFiles(const std::string& root)
 {
@@ -113,7 +106,7 @@ bool writeBundle(const std::string& root, const std::string& out, size_t& files,
     std::ofstream tar(out, std::ios::binary | std::ios::trunc);
     const std::vector<std::string> names = bundledFiles(root);
     for (const std::string& name : names) {
-        if (!appendFile(tar, name, readFile(root + "/" + name))) {
+        if (!appendFile(tar, name, readWholeFile(root + "/" + name))) {
             error = "cannot add " + name + " to " + out;
             return false;
         }

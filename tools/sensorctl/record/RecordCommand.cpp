@@ -26,14 +26,6 @@ std::string deviceTree()
     return root != nullptr ? root : "";
 }
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 bool writeFile(const std::string& path, const std::string& text)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -149,7 +141,7 @@ bool prepareTree(const std::string& source, const std::string& tree, std::string
         error = "cannot copy " + root + ": " + failure.message();
         return false;
     }
-    log = readFile(source);
+    log = readWholeFile(source);
     return true;
 }
 

@@ -13,15 +13,15 @@ bool startsWith(const std::string& text, const char* prefix)
     return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
 }
 
-std::string readFile(const std::string& path)
+} // namespace
+
+std::string readWholeFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
 }
-
-} // namespace
 
 RecordLog parseRecordLog(const std::string& text)
 {
@@ -56,7 +56,7 @@ RecordLog parseRecordLog(const std::string& text)
 
 std::string readRecorderFiles(const std::string& root)
 {
-    return readFile(root + "/mnt/mtd/log/sensor_record.1") + readFile(root + "/mnt/mtd/log/sensor_record.0");
+    return readWholeFile(root + "/mnt/mtd/log/sensor_record.1") + readWholeFile(root + "/mnt/mtd/log/sensor_record.0");
 }
 
 bool splitRecordedLine(const std::string& line, int& channel, std::vector<std::string>& words)

@@ -23,6 +23,9 @@ struct RecordLog {
 // not kept.
 RecordLog parseRecordLog(const std::string& text);
 
+// A whole file's bytes; empty when it cannot be read.
+std::string readWholeFile(const std::string& path);
+
 // The text of the recorder's two files under a device tree, the older first;
 // empty when there is none.
 std::string readRecorderFiles(const std::string& root);
