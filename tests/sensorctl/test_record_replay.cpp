@@ -2,6 +2,7 @@
 // copy, a planted change is reported with its call, and a cut log still reads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -105,6 +106,8 @@ TEST(RecordLog, ALogCutAtAnyByteReadsAsAPrefixOfItsCalls)
             ASSERT_EQ(cut.calls[i].isp, whole.calls[i].isp) << "at byte " << length;
             ASSERT_EQ(cut.calls[i].result, whole.calls[i].result) << "at byte " << length;
         }
+        ASSERT_LE(cut.threadIsp.size(), whole.threadIsp.size());
+        ASSERT_TRUE(std::equal(cut.threadIsp.begin(), cut.threadIsp.end(), whole.threadIsp.begin())) << "at byte " << length;
         previous = cut.calls.size();
     }
     EXPECT_EQ(previous, whole.calls.size());

@@ -103,7 +103,24 @@ std::vector<std::string> callDifferences(const RecordedCall& recorded, const Rec
     return lines;
 }
 
-// Prints the verdict; the number of calls that differ.
+// The ISP calls of start-up and the sensor threads, as one sequence: its
+// first difference is printed; 1 when there is one.
+size_t compareThreadCalls(const std::vector<std::string>& recorded, const std::vector<std::string>& replayed)
+{
+    const size_t count = std::max(recorded.size(), replayed.size());
+    for (size_t i = 0; i < count; ++i) {
+        const std::string was = i < recorded.size() ? recorded[i] : "(none)";
+        const std::string is = i < replayed.size() ? replayed[i] : "(none)";
+        if (was == is) continue;
+        std::fprintf(results(), "replay: start-up and sensor threads differ:\n  ISP call %zu: recorded \"%s\", replayed \"%s\"\n",
+                     i + 1, was.c_str(), is.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+// Prints the verdict; the number of calls that differ (the start-up and
+// sensor threads' calls count as one).
 size_t compareLogs(const RecordLog& recorded, const RecordLog& replayed)
 {
     size_t differing = 0, ispCalls = 0;
@@ -118,6 +135,8 @@ size_t compareLogs(const RecordLog& recorded, const RecordLog& replayed)
         for (const std::string& line : lines) std::fprintf(results(), "  %s\n", line.c_str());
     }
     if (replayed.calls.size() > recorded.calls.size()) ++differing;
+    differing += compareThreadCalls(recorded.threadIsp, replayed.threadIsp);
+    ispCalls += recorded.threadIsp.size();
     std::fprintf(results(), "replay: %zu calls, %zu ISP calls, %zu differences\n", recorded.calls.size(), ispCalls, differing);
     return differing;
 }

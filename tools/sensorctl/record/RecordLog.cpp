@@ -47,6 +47,8 @@ RecordLog parseRecordLog(const std::string& text)
             open.result = line.substr(4);
             log.calls.push_back(open);
             opened = false;
+        } else if (startsWith(line, "# thread ") && line.find(" isp ") != std::string::npos) {
+            log.threadIsp.push_back(line.substr(line.find(" isp ") + 1));
         } else if (startsWith(line, "# dropped ")) {
             log.dropped += std::atoll(line.c_str() + 10);
         }

@@ -15,12 +15,13 @@ struct RecordedCall {
 
 struct RecordLog {
     std::vector<RecordedCall> calls;
+    // The ISP calls of start-up and the sensor threads, in order, without their times.
+    std::vector<std::string> threadIsp;
     long long dropped = 0; // records the device could not write
 };
 
 // Parses a log. A record cut short (a power cut, the end of a rotated file)
-// and lines of no record are skipped; the sensor threads' own ISP calls are
-// not kept.
+// and lines of no record are skipped.
 RecordLog parseRecordLog(const std::string& text);
 
 // A whole file's bytes; empty when it cannot be read.
