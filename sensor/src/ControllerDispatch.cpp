@@ -86,7 +86,7 @@ int ISensorController::doIaCmd(u32 p_nKey, u32 p_nDir, void* p_pVal)
         return SNS_SUCCESS;
     }
     const int nRet = ia_ioctrl_v2(m_nCameraID - 1, static_cast<ia_cmd_e>(p_nKey), p_nDir, p_pVal);
-    if (sensor::recorder::g_bActive.load(std::memory_order_relaxed)) sensor::recorder::ispCall(m_nCameraID - 1, p_nKey, p_nDir, p_pVal, nRet);
+    sensor::recorder::noteIspCall(m_nCameraID - 1, p_nKey, p_nDir, p_pVal, nRet);
     return nRet;
 }
 

@@ -1,11 +1,12 @@
 #include "Recorder.h"
 
+#if SENSOR_RECORDER
+
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 
 #include "DevicePath.h"
@@ -38,8 +39,10 @@ Log& theLog()
     return *log;
 }
 
-thread_local int t_nDepth = 0;
-thread_local Call* t_pCurrent = nullptr;
+// Initial-exec: a static offset from the thread pointer, no call into the
+// dynamic loader for each access (and no dependency on it).
+__attribute__((tls_model("initial-exec"))) thread_local int t_nDepth = 0;
+__attribute__((tls_model("initial-exec"))) thread_local Call* t_pCurrent = nullptr;
 
 std::string timeText()
 {
@@ -147,8 +150,7 @@ void ispCall(int channel, u32 cmd, u32 opt, const void* payload, int result)
 }
 
 Call::Call(const ISensorController& self, const char* name)
-    : m_strLine("--channel " + std::to_string(self.getCameraID()) + " op " + std::string(name, std::strcspn(name, ","))),
-      m_pRecords(nullptr)
+    : m_strLine("--channel " + std::to_string(self.getCameraID()) + " op " + name), m_pRecords(nullptr)
 {
     m_strHead = "# at " + timeText() + "\n";
     ++t_nDepth;
@@ -212,3 +214,5 @@ void Call::finish(long long result)
 
 } // namespace recorder
 } // namespace sensor
+
+#endif

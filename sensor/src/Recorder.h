@@ -22,6 +22,7 @@ constexpr const char* kLogFile = "/mnt/mtd/log/sensor_record.0";
 constexpr const char* kPreviousLogFile = "/mnt/mtd/log/sensor_record.1";
 constexpr unsigned kDefaultLimitKb = 256;
 
+#if SENSOR_RECORDER
 extern std::atomic<bool> g_bActive;
 // Depth of recorded operations on this thread: only the outermost is written.
 int& depth();
@@ -36,8 +37,18 @@ inline bool shouldRecord()
 }
 // One ISP call made by the dispatch; the enclosing operation's, if any.
 void ispCall(int channel, u32 cmd, u32 opt, const void* payload, int result);
+inline void noteIspCall(int channel, u32 cmd, u32 opt, const void* payload, int result)
+{
+    if (__builtin_expect(g_bActive.load(std::memory_order_relaxed), 0)) ispCall(channel, cmd, opt, payload, result);
+}
 // Records dropped since the process started.
 unsigned long long dropped();
+#else
+// The firmware build may leave the recorder out (its code does not fit the
+// size budget); start-up, the dispatch and the sensor thread then call these.
+inline void probe() {}
+inline void noteIspCall(int, u32, u32, const void*, int) {}
+#endif
 
 // One recorded operation, open from its entry to its result.
 class Call {
@@ -140,6 +151,7 @@ struct Args<H, T...> {
 typedef int (ISensorController::*SetRecords)(KeyVal*, u32, bool);
 typedef int (ISensorController::*SetText)(const std::string&, bool);
 
+#if SENSOR_RECORDER
 // Marks a sensor thread's pass or a start-up: the operations it calls are
 // the library's own, not the host's; its ISP calls are written on their own.
 class Inside {
@@ -163,23 +175,39 @@ R record(ISensorController& self, RefKind kind, const char* name, R (ISensorCont
     return result;
 }
 
+#else
+struct Inside {
+    Inside() {}
+};
+#endif
+
 } // namespace recorder
 } // namespace sensor
 
+#if SENSOR_RECORDER
 // The one line at the entry of a recorded host operation:
-// SENSOR_RECORD(method, its parameters...); the name is the text before the
-// first comma.
-#define SENSOR_RECORD(...)                                                                                              \
-    if (::sensor::recorder::shouldRecord())                                                                              \
-    return ::sensor::recorder::record(*this, ::sensor::recorder::kOut, #__VA_ARGS__, &ISensorController::__VA_ARGS__)
+// SENSOR_RECORD(method, its parameters...).
+#define SENSOR_RECORD(...)                   \
+    if (::sensor::recorder::shouldRecord()) \
+    return ::sensor::recorder::record(*this, ::sensor::recorder::kOut, SENSOR_RECORD_NAME(__VA_ARGS__, 0), \
+                                      &ISensorController::__VA_ARGS__)
 // The same for an operation that reads the references it is given.
-#define SENSOR_RECORD_INOUT(...)                                                                                        \
-    if (::sensor::recorder::shouldRecord())                                                                              \
-    return ::sensor::recorder::record(*this, ::sensor::recorder::kInOut, #__VA_ARGS__, &ISensorController::__VA_ARGS__)
+#define SENSOR_RECORD_INOUT(...)             \
+    if (::sensor::recorder::shouldRecord()) \
+    return ::sensor::recorder::record(*this, ::sensor::recorder::kInOut, SENSOR_RECORD_NAME(__VA_ARGS__, 0), \
+                                      &ISensorController::__VA_ARGS__)
 // For an overloaded operation: `signature` names its member-pointer type.
-#define SENSOR_RECORD_AS(signature, method, ...)                                                                        \
-    if (::sensor::recorder::shouldRecord())                                                                              \
-    return ::sensor::recorder::record(*this, ::sensor::recorder::kOut, #method,                                          \
-                                      static_cast<::sensor::recorder::signature>(&ISensorController::method), __VA_ARGS__)
+#define SENSOR_RECORD_AS(signature, method, ...)                                                         \
+    if (::sensor::recorder::shouldRecord())                                                             \
+    return ::sensor::recorder::record(*this, ::sensor::recorder::kOut, #method,                         \
+                                      static_cast<::sensor::recorder::signature>(&ISensorController::method), \
+                                      __VA_ARGS__)
+#define SENSOR_RECORD_NAME(method, ...) #method
+#else
+// Left out of the build (SENSOR_RECORDER off): nothing at the entries.
+#define SENSOR_RECORD(...) static_cast<void>(0)
+#define SENSOR_RECORD_INOUT(...) static_cast<void>(0)
+#define SENSOR_RECORD_AS(...) static_cast<void>(0)
+#endif
 
 #endif
