@@ -1,6 +1,7 @@
 // A bug report as a file: a run recorded on one tree replays clean on a fresh
 // copy, a planted change is reported with its call, and a cut log still reads.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,22 +18,29 @@ const char* const kRun = "set 34=60 get 34 scheme 1 wait 5m dn night mode auto s
 
 bool has(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
 
-// Records kRun on a fresh copy of the sample tree; the log's path.
-std::string recordRun(const std::string& name)
+// A file of this test process, removed when it goes.
+struct TestFile {
+    explicit TestFile(const std::string& name) : path(testing::TempDir() + std::to_string(getpid()) + "-" + name) {}
+    ~TestFile() { std::remove(path.c_str()); }
+    const std::string path;
+};
+
+// Records kRun on a fresh copy of the sample tree into the file.
+void recordRun(const std::string& log)
 {
     TestRoot tree(true);
-    const std::string log = testing::TempDir() + name;
     const Outcome recorded = runSensorctl(tree.path(), std::string("--quiet record --out '") + log + "' " + kRun);
     EXPECT_EQ(recorded.code, 0) << recorded.err;
     EXPECT_FALSE(tree.exists("/mnt/mtd/log/sensor_record.on")) << "record leaves the tree as it was";
-    return log;
 }
 
 } // namespace
 
 TEST(RecordReplay, ARecordedRunReplaysCleanOnAFreshCopyWithoutTouchingIt)
 {
-    const std::string log = recordRun("clean.log");
+    const TestFile file("clean.log");
+    const std::string& log = file.path;
+    recordRun(log);
     const std::string before = readAll(log);
     EXPECT_TRUE(has(before, "--channel 1 op setParameter 34 60 1\n# isp 0 34 0 60 = 0\n# = 0\n")) << before;
     TestRoot fresh(true);
@@ -46,7 +54,9 @@ TEST(RecordReplay, ARecordedRunReplaysCleanOnAFreshCopyWithoutTouchingIt)
 
 TEST(RecordReplay, AChangedProfileOrKeyValueIsReportedWithTheCall)
 {
-    const std::string log = recordRun("planted.log");
+    const TestFile file("planted.log");
+    const std::string& log = file.path;
+    recordRun(log);
     {
         TestRoot failing(true);
         failing.writeFile("/mnt/mtd/isp_profile.ini", failing.readFile("/mnt/mtd/isp_profile.ini") + "fail 34\n");
@@ -65,7 +75,9 @@ TEST(RecordReplay, AChangedProfileOrKeyValueIsReportedWithTheCall)
 
 TEST(RecordReplay, UpdateRewritesTheExpectation)
 {
-    const std::string log = recordRun("update.log");
+    const TestFile file("update.log");
+    const std::string& log = file.path;
+    recordRun(log);
     std::string text = readAll(log);
     text.replace(text.find("# isp 0 34 0 60 = 0"), 19, "# isp 0 34 0 61 = 0");
     { std::ofstream(log) << text; }
@@ -78,10 +90,13 @@ TEST(RecordReplay, UpdateRewritesTheExpectation)
 
 TEST(RecordReplay, ABundleCarriesTheTreeAndReplaysWithoutOne)
 {
-    const std::string log = recordRun("bundled.log");
+    const TestFile file("bundled.log");
+    const std::string& log = file.path;
+    recordRun(log);
     TestRoot device(true);
     device.writeFile("/mnt/mtd/log/sensor_record.0", readAll(log));
-    const std::string bundle = testing::TempDir() + "report.tar";
+    const TestFile tar("report.tar");
+    const std::string& bundle = tar.path;
     const Outcome packed = runSensorctl(device.path(), "bundle --out '" + bundle + "'");
     ASSERT_EQ(packed.code, 0) << packed.err;
     // The tar program reads it too.
@@ -94,7 +109,9 @@ TEST(RecordReplay, ABundleCarriesTheTreeAndReplaysWithoutOne)
 // A power cut may end the log at any byte: what reads is a prefix of the whole.
 TEST(RecordLog, ALogCutAtAnyByteReadsAsAPrefixOfItsCalls)
 {
-    const std::string text = readAll(recordRun("cut.log"));
+    const TestFile log("cut.log");
+    recordRun(log.path);
+    const std::string text = readAll(log.path);
     const RecordLog whole = parseRecordLog(text);
     ASSERT_GT(whole.calls.size(), 10u);
     size_t previous = 0;
