@@ -77,6 +77,8 @@ const Row kRows[] = {
      "floor/isp_call+probe/sign_file", 1.5},
     {RowKind::Ratio, "  the same without a sign file", "set/setParameter/no_sign_file",
      "floor/isp_call+probe/no_sign_file", 1.5},
+    {RowKind::Ratio, "setParameter, flight recorder on / off", "set/setParameter/recorder_on",
+     "set/setParameter/sign_file", 1.3},
     {RowKind::Ratio, "setParameters, 165 keys / 165 ISP calls", "set/setParameters/key_table",
      "floor/isp_calls/key_table", 1.5},
     {RowKind::Ratio, "  / 165 ISP calls + 165 probes", "set/setParameters/key_table",

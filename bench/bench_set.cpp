@@ -3,11 +3,15 @@
 // cost on top of that.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "BenchDevice.h"
+#include "Recorder.h"
 #include "SensorDiag.h"
 #include "SensorKeyVal.h"
 #include "SensorKeys.h"
@@ -120,11 +124,31 @@ void floorCallAndProbe(benchmark::State& state, Sign sign)
     }
 }
 
-void setOnePlainKey(benchmark::State& state, Sign sign)
+// The flight recorder switched on for the life of the object (its default
+// limit, so the log rotates during a run), off again afterwards.
+class RecorderOn {
+public:
+    explicit RecorderOn(const BenchDevice& device) : m_switch(device.tree().host(sensor::recorder::kSwitchFile))
+    {
+        std::ofstream(m_switch) << "";
+        sensor::recorder::probe();
+    }
+    ~RecorderOn()
+    {
+        std::remove(m_switch.c_str());
+        sensor::recorder::probe();
+    }
+
+private:
+    std::string m_switch;
+};
+
+void setOnePlainKey(benchmark::State& state, Sign sign, bool recording)
 {
     BenchDevice device;
     REQUIRE_DEVICE(device);
     prepareSignFile(device, sign);
+    std::unique_ptr<RecorderOn> recorder(recording ? new RecorderOn(device) : nullptr);
     bench::SilentStdout quiet;
     ISensorController& controller = device.controller();
     int value = 0;
@@ -242,9 +266,10 @@ BENCHMARK_CAPTURE(partProbe, sample, Sign::Sample)->Name("part/probe/sign_file")
 BENCHMARK_CAPTURE(partProbe, absent, Sign::Absent)->Name("part/probe/no_sign_file");
 BENCHMARK(partIspCall)->Name("part/isp_call");
 BENCHMARK_CAPTURE(floorCallAndProbe, sample, Sign::Sample)->Name("floor/isp_call+probe/sign_file");
-BENCHMARK_CAPTURE(setOnePlainKey, sample, Sign::Sample)->Name("set/setParameter/sign_file");
+BENCHMARK_CAPTURE(setOnePlainKey, sample, Sign::Sample, false)->Name("set/setParameter/sign_file");
+BENCHMARK_CAPTURE(setOnePlainKey, recorded, Sign::Sample, true)->Name("set/setParameter/recorder_on");
 BENCHMARK_CAPTURE(floorCallAndProbe, absent, Sign::Absent)->Name("floor/isp_call+probe/no_sign_file");
-BENCHMARK_CAPTURE(setOnePlainKey, absent, Sign::Absent)->Name("set/setParameter/no_sign_file");
+BENCHMARK_CAPTURE(setOnePlainKey, absent, Sign::Absent, false)->Name("set/setParameter/no_sign_file");
 BENCHMARK_CAPTURE(floorWholeSet, table, Whole::KeyTable, false)
     ->Name("floor/isp_calls/key_table")
     ->Unit(benchmark::kMicrosecond);

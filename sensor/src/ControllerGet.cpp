@@ -14,6 +14,7 @@
 #include "SensorReport.h"
 #include "StringHandler.h"
 #include "ia_ioctrl.h"
+#include "Recorder.h"
 
 static const char* const kReportModule = "ISensorController";
 
@@ -29,6 +30,7 @@ constexpr size_t kSensorCheckArgs = 3;
 
 bool ISensorController::getParameter(int p_nKey, int& p_nVal)
 {
+    SENSOR_RECORD(getParameter, p_nKey, p_nVal);
     const sensor::HostLock guard(m_objMutex, this, kReportModule, __LINE__);
     SNS_DBG("p_nKey(%d)\n", p_nKey);
     const u32 nKey = static_cast<u32>(p_nKey);

@@ -13,6 +13,7 @@
 #include "StringHandler.h"
 #include "VXFile.h"
 #include "ia_ioctrl.h"
+#include "Recorder.h"
 
 namespace {
 
@@ -92,17 +93,20 @@ bool ISensorController::sendValue(u32 p_nCmd, u32 p_nOpt, int p_nValue)
 
 bool ISensorController::zoomIn()
 {
+    SENSOR_RECORD(zoomIn);
     return sendValue(KEY_ZOOM_IN, IA_CMD_OPT_SET, 1);
 }
 
 bool ISensorController::zoomOut()
 {
+    SENSOR_RECORD(zoomOut);
     return sendValue(KEY_ZOOM_OUT, IA_CMD_OPT_SET, 1);
 }
 
 // The focus mode's own result is not the caller's concern: the move decides.
 bool ISensorController::focusFar()
 {
+    SENSOR_RECORD(focusFar);
     if (!m_bHasLens) return true;
     sendValue(KEY_AUTO_FOCUS_MODE, IA_CMD_OPT_SET, kFocusModeManual);
     return sendValue(KEY_FOCUS_FAR, IA_CMD_OPT_SET, 1);
@@ -110,6 +114,7 @@ bool ISensorController::focusFar()
 
 bool ISensorController::focusNear()
 {
+    SENSOR_RECORD(focusNear);
     if (!m_bHasLens) return true;
     sendValue(KEY_AUTO_FOCUS_MODE, IA_CMD_OPT_SET, kFocusModeManual);
     return sendValue(KEY_FOCUS_NEAR, IA_CMD_OPT_SET, 1);
@@ -117,12 +122,14 @@ bool ISensorController::focusNear()
 
 bool ISensorController::irisUp()
 {
+    SENSOR_RECORD(irisUp);
     return sendValue(KEY_EXPOSE_MODE, IA_CMD_OPT_SET, kExposeModeManual) &&
            sendValue(kCmdIrisUp, IA_CMD_OPT_SET, 1);
 }
 
 bool ISensorController::irisDown()
 {
+    SENSOR_RECORD(irisDown);
     return sendValue(KEY_EXPOSE_MODE, IA_CMD_OPT_SET, kExposeModeManual) &&
            sendValue(kCmdIrisDown, IA_CMD_OPT_SET, 1);
 }
@@ -201,6 +208,7 @@ bool ISensorController::getFocusMode(int& p_nMode)
 
 bool ISensorController::setDNState(int p_nState)
 {
+    SENSOR_RECORD(setDNState, p_nState);
     return sendValue(IA_CMD_DAY_NIGHT_STATE, IA_CMD_OPT_SET, p_nState);
 }
 
@@ -260,12 +268,14 @@ bool ISensorController::getWhiteSwitch(int& p_nSwitch)
 
 bool ISensorController::setIRSwitch(int p_nSwitch)
 {
+    SENSOR_RECORD(setIRSwitch, p_nSwitch);
     return switchIlluminator(*this, KEY_IR_SWITCH, p_nSwitch, &ISensorController::getWhiteSwitch,
                              &ISensorController::setWhiteSwitch);
 }
 
 bool ISensorController::setWhiteSwitch(int p_nSwitch)
 {
+    SENSOR_RECORD(setWhiteSwitch, p_nSwitch);
     return switchIlluminator(*this, KEY_WHITE_SWITCH, p_nSwitch, &ISensorController::getIRSwitch,
                              &ISensorController::setIRSwitch);
 }
@@ -380,11 +390,13 @@ bool ISensorController::shutterStep(int p_nDirection)
 
 bool ISensorController::shutterUp()
 {
+    SENSOR_RECORD(shutterUp);
     return shutterStep(1);
 }
 
 bool ISensorController::shutterDown()
 {
+    SENSOR_RECORD(shutterDown);
     return shutterStep(-1);
 }
 

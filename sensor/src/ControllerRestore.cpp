@@ -16,6 +16,7 @@
 #include "SensorReport.h"
 #include "SharedValue.h"
 #include "XmlFiles.h"
+#include "Recorder.h"
 
 static const char* const kReportModule = "ISensorController";
 
@@ -55,6 +56,7 @@ int ISensorController::paramCheck()
 
 int ISensorController::flush()
 {
+    SENSOR_RECORD(flush);
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
     // One reading of the index: a switch on the sensor thread may change it.
@@ -77,6 +79,7 @@ int ISensorController::flush()
 
 bool ISensorController::setMirrorMode(int p_nMirror)
 {
+    SENSOR_RECORD(setMirrorMode, p_nMirror);
     if (setParameter(KEY_MIRROR, p_nMirror, true) != SNS_SUCCESS) return false;
     flush();
     return true;
@@ -84,6 +87,7 @@ bool ISensorController::setMirrorMode(int p_nMirror)
 
 bool ISensorController::resetToLastParameters()
 {
+    SENSOR_RECORD(resetToLastParameters);
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
     const int nScheme = m_nCurScheme;
@@ -98,6 +102,7 @@ bool ISensorController::resetToLastParameters()
 
 int ISensorController::restore(int p_nKey)
 {
+    SENSOR_RECORD(restore, p_nKey);
     const sensor::HostLock guard(m_objMutex, this, kReportModule, __LINE__);
     const int nScheme = m_nCurScheme;
     const sensor::SchemeView sets = schemeView();
@@ -112,6 +117,7 @@ int ISensorController::restore(int p_nKey)
 
 bool ISensorController::restoreAeMode()
 {
+    SENSOR_RECORD(restoreAeMode);
     if (m_bHasLens && restore(KEY_AUTO_FOCUS_MODE) != SNS_SUCCESS) return false;
     if (m_bThermalChannel) return true;
     return restore(KEY_EXPOSE_MODE) == SNS_SUCCESS;
@@ -137,6 +143,7 @@ bool deviceModuleConfig(ModuleConfigure& out)
 
 bool ISensorController::resetParameters()
 {
+    SENSOR_RECORD(resetParameters);
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
     setFlag(FLAG_RESETTING);

@@ -9,6 +9,7 @@
 #include "SharedValue.h"
 #include "VXMutex.h"
 #include "VexloTime.h"
+#include "Recorder.h"
 
 static const char* const kReportModule = "ISensorController";
 
@@ -122,6 +123,7 @@ void ISensorController::waitWhileBusy(bool p_bClaimSwitch)
 
 bool ISensorController::setParamScheme(int p_nScheme)
 {
+    SENSOR_RECORD(setParamScheme, p_nScheme);
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager objGuard(m_objMutex);
 
@@ -136,6 +138,7 @@ bool ISensorController::setParamScheme(int p_nScheme)
 
 bool ISensorController::getParamScheme(int& p_nScheme)
 {
+    SENSOR_RECORD(getParamScheme, p_nScheme);
     const sensor::HostLock objGuard(m_objMutex, this, kReportModule, __LINE__);
     p_nScheme = m_nCurScheme;
     return true;
@@ -143,6 +146,7 @@ bool ISensorController::getParamScheme(int& p_nScheme)
 
 bool ISensorController::setParamMode(int p_nMode)
 {
+    SENSOR_RECORD(setParamMode, p_nMode);
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager objGuard(m_objMutex);
 
@@ -154,6 +158,7 @@ bool ISensorController::setParamMode(int p_nMode)
 
 bool ISensorController::getParamMode(int& p_nMode)
 {
+    SENSOR_RECORD(getParamMode, p_nMode);
     const sensor::HostLock objGuard(m_objMutex, this, kReportModule, __LINE__);
     p_nMode = m_nParamMode;
     return true;

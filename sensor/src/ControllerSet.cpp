@@ -13,6 +13,7 @@
 #include "SensorReport.h"
 #include "SharedValue.h"
 #include "ia_ioctrl.h"
+#include "Recorder.h"
 
 static const char* const kReportModule = "ISensorController";
 
@@ -178,6 +179,7 @@ int ISensorController::applySetRow(SetRecord& p_stRec)
 
 int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nCount, bool p_bStore)
 {
+    SENSOR_RECORD_AS(SetRecords, setParameters, p_pKeyval, p_nCount, p_bStore);
     if (p_pKeyval == nullptr) p_nCount = 0;
     for (u32 i = 0; i < p_nCount; ++i) {
         SetRecord stRec{p_pKeyval[i], sensor::loadValue(p_pKeyval[i]), i, static_cast<u32>(m_nCurScheme),
@@ -233,6 +235,7 @@ int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nCount, bool p_bSt
 
 int ISensorController::setParameters(const std::string& p_strParameters, bool p_bStore)
 {
+    SENSOR_RECORD_AS(SetText, setParameters, p_strParameters, p_bStore);
     const sensor::HostLock guard(m_objMutex, this, kReportModule, __LINE__);
     SNS_DBG("p_Parameters1111111111(%s)\n", p_strParameters.c_str());
     // The scratch set is the host operations'; a call made back from the
@@ -246,6 +249,7 @@ int ISensorController::setParameters(const std::string& p_strParameters, bool p_
 
 int ISensorController::setParameter(int p_nKey, int p_nValue, bool p_bStore)
 {
+    SENSOR_RECORD(setParameter, p_nKey, p_nValue, p_bStore);
     const sensor::HostLock guard(m_objMutex, this, kReportModule, __LINE__);
     SNS_DBG("p_Parameters22222222222(%d, %d)\n", p_nKey, p_nValue);
     KeyVal stRecord{static_cast<u32>(p_nKey), static_cast<u32>(p_nValue)};

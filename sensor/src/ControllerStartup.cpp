@@ -15,6 +15,7 @@
 #include "VexloTime.h"
 #include "sensor.h"
 #include "sy_system.h"
+#include "Recorder.h"
 
 static const char* const kReportModule = "ISensorController";
 
@@ -250,6 +251,8 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure)
     setFlag(FLAG_INITIALISING);
     clearFlag(FLAG_INITIALISED);
 
+    sensor::recorder::probe();
+    const sensor::recorder::Inside objStart; // start-up's own operations are not the host's
     readConfiguration(p_objModuleConfigure);
     allocateSets();
     const bool setsFromStyle = checkSetsAndStamp();

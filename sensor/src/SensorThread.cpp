@@ -4,11 +4,14 @@
 #include "ISensorController.h"
 #include "SensorKeys.h"
 #include "VexloTime.h"
+#include "Recorder.h"
 
 namespace {
 
 // The controller whose sensor-thread pass this thread is running, if any.
-thread_local const void* t_pPassOwner = nullptr;
+// Initial-exec: read at a fixed offset from the thread pointer, so the
+// library asks nothing of the dynamic loader for it.
+__attribute__((tls_model("initial-exec"))) thread_local const void* t_pPassOwner = nullptr;
 
 } // namespace
 
@@ -40,6 +43,7 @@ int ISensorController::sensorThread()
         VexloTime::wait(VexloTime(1, 0));
     }
 
+    const sensor::recorder::Inside objPass;
     // Whichever channel received the request, the channel of camera id 1 serves it.
     if (m_nChanneldDosomething.load() == m_nCameraID) {
         if (m_nPassKeycmd.load() == static_cast<int>(KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV)) {

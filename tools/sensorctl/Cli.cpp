@@ -210,8 +210,9 @@ bool planSteps(const std::vector<Word>& words, int& channel, std::vector<Step>& 
             return false;
         }
         Step step{command, {}, channel, word.origin};
-        // "help" takes a command's name as its argument.
-        const bool namesCommand = std::string(command->name) == "help";
+        // "help" takes a command's name as its argument, "op" an operation's,
+        // which may be a command's too ("op flush").
+        const bool namesCommand = std::string(command->name) == "help" || std::string(command->name) == "op";
         for (++i; i < words.size() && (findCommand(words[i].text) == nullptr || (namesCommand && step.args.empty())) &&
                   words[i].text != "--channel" && words[i].origin == word.origin;
              ++i) {

@@ -658,12 +658,14 @@ bool cmdOp(CommandContext& context, const std::vector<std::string>& args)
     if (static_cast<int>(args.size()) - 1 != operation->argCount) {
         return refuse(context, args[0] + " takes " + std::to_string(operation->argCount) + " argument(s)");
     }
-    std::vector<int> values(args.size() - 1);
-    for (size_t i = 1; i < args.size(); ++i) {
-        if (!intArg(context, args[i], values[i - 1])) return false;
+    const size_t firstNumber = operation->textCall ? 2 : 1;
+    std::vector<int> values(args.size() - firstNumber);
+    for (size_t i = firstNumber; i < args.size(); ++i) {
+        if (!intArg(context, args[i], values[i - firstNumber])) return false;
     }
     std::vector<std::string> out;
-    const bool ok = operation->call(current(context), values, out);
+    const bool ok = operation->textCall ? operation->textCall(current(context), args[1], values, out)
+                                        : operation->call(current(context), values, out);
     if (jsonOutput()) {
         printJson(labelledJson(out, ok));
     } else {

@@ -42,6 +42,25 @@ Operation flagGetter(const char* name, bool (ISensorController::*method)(bool&))
             }};
 }
 
+// An operation without arguments.
+Operation action(const char* name, bool (ISensorController::*method)())
+{
+    return {name, 0, [method](ISensorController& c, const Args&, Out&) { return (c.*method)(); }, nullptr};
+}
+
+// A status given back, 0 when the operation succeeded.
+bool statusOut(int result, Out& out)
+{
+    out.push_back("result\t" + std::to_string(result));
+    return result == 0;
+}
+
+Operation status(const char* name, int (ISensorController::*method)())
+{
+    return {name, 0, [method](ISensorController& c, const Args&, Out& out) { return statusOut((c.*method)(), out); },
+            nullptr};
+}
+
 const std::vector<Operation> kOperations = {
 #define SENSOR_WRAPPER(method, key, direction) direction##_OPERATION(#method, &ISensorController::method),
 #define GET_OPERATION getter
@@ -146,6 +165,44 @@ const std::vector<Operation> kOperations = {
          out.push_back("window_check\t" + std::to_string(c.paramCheck()));
          return true;
      }},
+    // The operations the commands above call, by their own names, so that a
+    // recorder log (sensor_record) runs as a script.
+    {"setParameter", 3,
+     [](ISensorController& c, const Args& a, Out& out) { return statusOut(c.setParameter(a[0], a[1], a[2] != 0), out); },
+     nullptr},
+    {"setParameters", 2, nullptr,
+     [](ISensorController& c, const std::string& text, const Args& a, Out& out) {
+         return statusOut(c.setParameters(text, a[0] != 0), out);
+     }},
+    {"getParameter", 1,
+     [](ISensorController& c, const Args& a, Out& out) {
+         int value = 0;
+         const bool ok = c.getParameter(a[0], value);
+         out.push_back("value\t" + std::to_string(value));
+         return ok;
+     }, nullptr},
+    setter("setParamScheme", &ISensorController::setParamScheme),
+    getter("getParamScheme", &ISensorController::getParamScheme),
+    setter("setParamMode", &ISensorController::setParamMode),
+    getter("getParamMode", &ISensorController::getParamMode),
+    status("flush", &ISensorController::flush),
+    setter("setMirrorMode", &ISensorController::setMirrorMode),
+    action("resetToLastParameters", &ISensorController::resetToLastParameters),
+    {"restore", 1,
+     [](ISensorController& c, const Args& a, Out& out) { return statusOut(c.restore(a[0]), out); }, nullptr},
+    action("restoreAeMode", &ISensorController::restoreAeMode),
+    action("resetParameters", &ISensorController::resetParameters),
+    action("zoomIn", &ISensorController::zoomIn),
+    action("zoomOut", &ISensorController::zoomOut),
+    action("focusFar", &ISensorController::focusFar),
+    action("focusNear", &ISensorController::focusNear),
+    action("irisUp", &ISensorController::irisUp),
+    action("irisDown", &ISensorController::irisDown),
+    action("shutterUp", &ISensorController::shutterUp),
+    action("shutterDown", &ISensorController::shutterDown),
+    setter("setDNState", &ISensorController::setDNState),
+    setter("setIRSwitch", &ISensorController::setIRSwitch),
+    setter("setWhiteSwitch", &ISensorController::setWhiteSwitch),
     {"getUICommonFile", 1,
      [](ISensorController& c, const Args& a, Out& out) {
          out.push_back("text\t" + c.getUICommonFile(a[0]));

@@ -14,6 +14,10 @@ struct Operation {
     int argCount;
     // Fills out with the values the operation gives back, one a line.
     std::function<bool(ISensorController&, const std::vector<int>& args, std::vector<std::string>& out)> call;
+    // Instead of call, for an operation whose first argument is a text: args
+    // are the numbers after it (argCount counts the text too).
+    std::function<bool(ISensorController&, const std::string& text, const std::vector<int>& args, std::vector<std::string>& out)>
+        textCall = nullptr;
 };
 
 const std::vector<Operation>& operationTable();

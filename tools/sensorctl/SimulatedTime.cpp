@@ -109,6 +109,14 @@ bool SimulatedTime::skipTo(int hour, int minute, int threads)
     return ahead == 0 || step(ahead * 60, threads);
 }
 
+bool SimulatedTime::stepTo(int hour, int minute, int second, int threads)
+{
+    const std::int64_t now = (m_start.hour * 60 + m_start.minute) * 60 + technic_sim::simulatedNowMicroseconds() / 1000000;
+    const std::int64_t day = kMinutesPerDay * 60;
+    const std::int64_t ahead = (((hour * 60 + minute) * 60 + second - now) % day + day) % day;
+    return ahead == 0 || step(ahead, threads);
+}
+
 bool SimulatedTime::runFor(std::int64_t seconds, int threads, const std::function<bool()>& onMinute,
                            const std::function<void(std::int64_t day)>& onDay)
 {

@@ -45,6 +45,8 @@ public:
 
     // Moves on to the next HH:MM (not at all when it is that minute now).
     bool skipTo(int hour, int minute, int threads);
+    // Moves on to the next HH:MM:SS in one step (not at all when it is now).
+    bool stepTo(int hour, int minute, int second, int threads);
 
 private:
     bool step(std::int64_t seconds, int threads);

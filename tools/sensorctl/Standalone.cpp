@@ -5,6 +5,8 @@
 #include "Commands.h"
 #include "check/CheckCommand.h"
 #include "lint/LintCommand.h"
+#include "record/Bundle.h"
+#include "record/RecordCommand.h"
 #include "web/ServeCommand.h"
 
 const std::vector<Standalone>& standaloneTable()
@@ -18,6 +20,13 @@ const std::vector<Standalone>& standaloneTable()
         {"check", "check [KEY...] [--channel N] [-E] [--save]",
          "bring-up check: every key set to its limits and options, read back, seen at the ISP; schemes; values put back",
          true, false, [](const std::vector<std::string>& args) { return runCheck(args); }},
+        {"record", "record --out FILE COMMAND...", "run the commands with the flight recorder on; its log to FILE", true, false,
+         runRecord},
+        {"replay", "replay FILE|BUNDLE [--update]",
+         "run a recorded log again on a copy of the tree (or the bundle's); each call's ISP calls and result compared",
+         false, false, runReplay},
+        {"bundle", "bundle --out FILE", "a tar of what a replay needs: the recorder's log, configuration, schemes, profile",
+         true, false, runBundle},
     };
     return table;
 }

@@ -1,0 +1,218 @@
+#include "Recorder.h"
+
+#if SENSOR_RECORDER
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+#include "DevicePath.h"
+#include "ISensorController.h"
+#include "VexloTime.h"
+
+namespace sensor {
+namespace recorder {
+
+std::atomic<bool> g_bActive(false);
+
+namespace {
+
+const char kHeader[] = "# sensor_record 1\n";
+
+// The log: one file descriptor, appended to by whole records; rotation moves
+// the current file aside when the next record would pass half the limit.
+struct Log {
+    std::mutex mutex;
+    int fd = -1;
+    unsigned long long size = 0;
+    unsigned long long limit = kDefaultLimitKb * 1024ull;
+    std::atomic<unsigned long long> dropped{0};
+    unsigned long long unreported = 0; // dropped since the last record written
+};
+
+Log& theLog()
+{
+    static Log* log = new Log; // never destroyed: threads may write during exit
+    return *log;
+}
+
+// Initial-exec: a static offset from the thread pointer, no call into the
+// dynamic loader for each access (and no dependency on it).
+__attribute__((tls_model("initial-exec"))) thread_local int t_nDepth = 0;
+__attribute__((tls_model("initial-exec"))) thread_local Call* t_pCurrent = nullptr;
+
+std::string timeText()
+{
+    const VexloTime now = VXDeviceTime::getCurrentTime();
+    char text[24];
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u", now.getHour(), now.getMinute(), now.getSecond());
+    return text;
+}
+
+bool writeAll(int fd, const std::string& text)
+{
+    return fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+}
+
+// Opens the current file, a fresh one when `fresh`; false when the folder
+// takes no file.
+bool openLog(Log& log, bool fresh)
+{
+    const std::string path = technic::devicePath(kLogFile);
+    log.fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC | (fresh ? O_TRUNC : 0), 0644);
+    if (log.fd < 0) return false;
+    const off_t end = ::lseek(log.fd, 0, SEEK_END);
+    log.size = end > 0 ? static_cast<unsigned long long>(end) : 0;
+    if (log.size > 0) return true;
+    log.size = sizeof kHeader - 1;
+    return writeAll(log.fd, kHeader);
+}
+
+void closeLog(Log& log)
+{
+    if (log.fd >= 0) ::close(log.fd);
+    log.fd = -1;
+}
+
+void rotate(Log& log)
+{
+    closeLog(log);
+    std::rename(technic::devicePath(kLogFile).c_str(), technic::devicePath(kPreviousLogFile).c_str());
+    openLog(log, true);
+}
+
+// Appends one whole record, or drops and counts it: a failing medium never
+// holds a host call up, and a record is never written in part on purpose.
+void append(std::string record)
+{
+    Log& log = theLog();
+    std::lock_guard<std::mutex> guard(log.mutex);
+    if (log.unreported > 0) record = "# dropped " + std::to_string(log.unreported) + "\n" + record;
+    if (log.fd >= 0 && log.size + record.size() > log.limit / 2) rotate(log);
+    if ((log.fd < 0 && !openLog(log, false)) || !writeAll(log.fd, record)) {
+        ++log.dropped;
+        ++log.unreported;
+        closeLog(log); // opened again by the next record
+        return;
+    }
+    log.size += record.size();
+    log.unreported = 0;
+}
+
+unsigned long long readLimit(const std::string& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "r");
+    if (file == nullptr) return 0;
+    unsigned long kb = 0;
+    const bool given = std::fscanf(file, "%lu", &kb) == 1 && kb >= 2;
+    std::fclose(file);
+    return given ? kb * 1024ull : kDefaultLimitKb * 1024ull;
+}
+
+} // namespace
+
+int& depth()
+{
+    return t_nDepth;
+}
+
+void probe()
+{
+    const unsigned long long limit = readLimit(technic::devicePath(kSwitchFile));
+    Log& log = theLog();
+    std::lock_guard<std::mutex> guard(log.mutex);
+    if (limit > 0) log.limit = limit;
+    closeLog(log); // the next record opens the file afresh
+    g_bActive = limit > 0;
+}
+
+unsigned long long dropped()
+{
+    return theLog().dropped;
+}
+
+void ispCall(int channel, u32 cmd, u32 opt, const void* payload, int result)
+{
+    // The first int32 of the payload: the value of a plain command, the
+    // head of a record.
+    int value = 0;
+    if (payload != nullptr) value = *static_cast<const int*>(payload);
+    char line[96];
+    std::snprintf(line, sizeof line, "isp %d %u %u %d = %d\n", channel, cmd, opt, value, result);
+    if (t_pCurrent != nullptr) {
+        t_pCurrent->isp(line);
+    } else {
+        append("# thread " + timeText() + " " + line);
+    }
+}
+
+Call::Call(const ISensorController& self, const char* name)
+    : m_strLine("--channel " + std::to_string(self.getCameraID()) + " op " + name), m_pRecords(nullptr)
+{
+    m_strHead = "# at " + timeText() + "\n";
+    ++t_nDepth;
+    t_pCurrent = this;
+}
+
+Call::~Call()
+{
+    --t_nDepth;
+    t_pCurrent = nullptr;
+}
+
+void Call::input(long long value)
+{
+    if (m_pRecords == nullptr) {
+        m_strLine += " " + std::to_string(value);
+        return;
+    }
+    // The count of the records given before it: the records as pair text.
+    std::string pairs;
+    for (long long i = 0; i < value; ++i) {
+        pairs += "(" + std::to_string(m_pRecords[i].key) + "," + std::to_string(m_pRecords[i].value) + ")";
+    }
+    m_strLine += " \"" + pairs + "\"";
+    m_pRecords = nullptr;
+}
+
+void Call::input(const std::string& text)
+{
+    m_strLine += " \"" + text + "\"";
+}
+
+void Call::records(const KeyVal* records)
+{
+    m_pRecords = records;
+}
+
+void Call::output(long long value)
+{
+    m_strResult += " " + std::to_string(value);
+}
+
+void Call::output(const std::string& text)
+{
+    // One line: a text given back may hold line ends.
+    std::string flat;
+    for (char c : text) flat += c == '\n' ? std::string("\\n") : std::string(1, c);
+    m_strResult += " \"" + flat + "\"";
+}
+
+void Call::isp(const char* line)
+{
+    m_strIsp += "# ";
+    m_strIsp += line;
+}
+
+void Call::finish(long long result)
+{
+    append(m_strHead + m_strLine + "\n" + m_strIsp + "# = " + std::to_string(result) + m_strResult + "\n");
+}
+
+} // namespace recorder
+} // namespace sensor
+
+#endif
