@@ -43,7 +43,7 @@ int ISensorController::sensorThread()
         VexloTime::wait(VexloTime(1, 0));
     }
 
-    const sensor::recorder::Inside objPass;
+    const sensor::recorder::Inside objRecorderPass;
     // Whichever channel received the request, the channel of camera id 1 serves it.
     if (m_nChanneldDosomething.load() == m_nCameraID) {
         if (m_nPassKeycmd.load() == static_cast<int>(KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV)) {
