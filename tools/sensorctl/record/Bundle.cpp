@@ -35,9 +35,15 @@ struct Header {
 };
 static_assert(sizeof(Header) == kBlock, "a tar header is one block");
 
-void octal(char* field, size_t width, unsigned long long value)
+// Writes value in octal, zero-padded to fill the field but its closing NUL;
+// false when it needs more digits (a file of 8 GB or more).
+bool octal(char* field, size_t width, unsigned long long value)
 {
-    std::snprintf(field, width, "%0*llo", static_cast<int>(width - 1), value);
+    char text[24];
+    const int length = std::snprintf(text, sizeof text, "%0*llo", static_cast<int>(width - 1), value);
+    if (length < 0 || static_cast<size_t>(length) >= width) return false;
+    std::memcpy(field, text, static_cast<size_t>(length) + 1);
+    return true;
 }
 
 unsigned checksumOf(const Header& header)
@@ -57,7 +63,7 @@ bool appendFile(std::ofstream& out, const std::string& name, const std::string& 
     octal(header.mode, sizeof header.mode, 0644);
     octal(header.uid, sizeof header.uid, 0);
     octal(header.gid, sizeof header.gid, 0);
-    octal(header.size, sizeof header.size, content.size());
+    if (!octal(header.size, sizeof header.size, content.size())) return false;
     octal(header.mtime, sizeof header.mtime, 0); // a bundle's bytes depend on the files alone
     header.type = '0';
     std::memcpy(header.magic, "ustar", 6);
