@@ -13,8 +13,9 @@ SENSOR_ARM_PACKAGES="g++-arm-linux-gnueabihf qemu-user libc6:armhf libstdc++6:ar
 # test binary; without a binfmt_misc entry for ARM (root on the host kernel,
 # absent in containers) the kernel refuses to exec an ARM file. What it tests
 # does not depend on the target and runs in the host build. The Sensorctl
-# tests run the sensorctl binary as a child process, which meets the same wall.
-SENSOR_ARM_EXCLUDED='^(ReportDeathTest|Sensorctl)\.'
+# tests, and the record-and-replay ones, run the sensorctl binary as a child
+# process, which meets the same wall.
+SENSOR_ARM_EXCLUDED='^(ReportDeathTest|Sensorctl|RecordReplay|RecordLog)\.'
 
 arm_ensure_packages() {
     local sudo=""
