@@ -94,7 +94,7 @@ bool ISensorController::setRoutedAside(SetRecord& p_stRec)
     if (pRoute == nullptr) return false;
     if ((pRoute->facts & sensor::fact::THERMAL_OWN) != 0) {
         u32 nValue = p_stRec.value;
-        (this->*(pRoute->handler))(nKey, IA_CMD_OPT_SET, &nValue);
+        (this->*sensor::keyHandler(pRoute->handler))(nKey, IA_CMD_OPT_SET, &nValue);
         p_stRec.rewrite(nValue);
     } else {
         notifyToVideo(static_cast<int>(nKey), static_cast<int>(p_stRec.value));

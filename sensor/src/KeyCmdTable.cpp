@@ -29,19 +29,27 @@ constexpr bool factsFollowRows(u32 row = 0)
 }
 static_assert(factsFollowRows(), "the key facts hold the table rows first, in table order");
 
-// Each row's printed key name, then its handler's name (empty: none), each
-// ending in '\0', in table order: one block of text, so that the library
-// carries no pointer per name for the loader to relocate.
+// Each row's printed key name, ending in '\0', in table order: one block of
+// text, so that the library carries no pointer per name for the loader to
+// relocate.
 constexpr char kRowNames[] =
-#define SENSOR_KEY(constant, key, cmd, handler, facts) #constant "\0" #handler "\0"
-#define SENSOR_KEY_NAMED(constant, name, key, cmd, handler, facts) name "\0" #handler "\0"
-#define SENSOR_KEY_NO_CMD(constant, key, facts, twinOf) #constant "\0" "\0"
+#define SENSOR_KEY(constant, key, cmd, handler, facts) #constant "\0"
+#define SENSOR_KEY_NAMED(constant, name, key, cmd, handler, facts) name "\0"
+#define SENSOR_KEY_NO_CMD(constant, key, facts, twinOf) #constant "\0"
 #define SENSOR_TWIN_KEY(constant, key, twinOf)
 #include "key_table.def"
 #undef SENSOR_KEY
 #undef SENSOR_KEY_NAMED
 #undef SENSOR_KEY_NO_CMD
 #undef SENSOR_TWIN_KEY
+    ;
+
+// The handlers' names in slot order, the same way (key_handlers.def): each
+// once, not once per row.
+constexpr char kHandlerNames[] =
+#define SENSOR_KEY_HANDLER(handler) #handler "\0"
+#include "key_handlers.def"
+#undef SENSOR_KEY_HANDLER
     ;
 
 // The name at `cursor`; moves the cursor past it.
@@ -52,6 +60,15 @@ const char* nextName(const char*& cursor)
     return name;
 }
 
+// The name of a handler slot's member function (kNoHandler has none).
+const char* handlerName(sensor::KeyHandlerSlot slot)
+{
+    const char* cursor = kHandlerNames;
+    const char* name = nullptr;
+    for (unsigned passed = sensor::kNoHandler; passed < slot; ++passed) name = nextName(cursor);
+    return name;
+}
+
 void copyName(char* field, size_t size, const char* name)
 {
     std::strncpy(field, name, size - 1);
@@ -59,6 +76,17 @@ void copyName(char* field, size_t size, const char* name)
 }
 
 } // namespace
+
+KeyHandler sensor::keyHandler(KeyHandlerSlot slot)
+{
+    static const KeyHandler kHandlers[] = {
+        nullptr,
+#define SENSOR_KEY_HANDLER(handler) &ISensorController::handler,
+#include "key_handlers.def"
+#undef SENSOR_KEY_HANDLER
+    };
+    return kHandlers[slot];
+}
 
 void ISensorController::buildKeyCmdMap()
 {
@@ -72,10 +100,10 @@ void ISensorController::buildKeyCmdMap()
         keycmd& target = m_pKeyCmdMap[row];
         target.nKey = source.key;
         target.nIaCmd = source.command;
-        target.pfnHandler = source.handler;
+        target.pfnHandler = sensor::keyHandler(source.handler);
         copyName(target.szKeyName, sizeof target.szKeyName, nextName(names));
-        const char* handler = nextName(names);
-        if (*handler == '\0') {
+        const char* handler = handlerName(source.handler);
+        if (handler == nullptr) {
             copyName(target.szFuncName, sizeof target.szFuncName, "NULL");
         } else {
             std::snprintf(target.szFuncName, sizeof target.szFuncName, "&ISensorController::%s", handler);

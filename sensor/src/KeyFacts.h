@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
 #include "ISensorController.h"
 #include "KeyFactWords.h"
@@ -13,13 +14,26 @@
 
 namespace sensor {
 
-struct KeyFact {
-    u32 key;
-    u32 command; // 0: never sent
-    KeyHandler handler;
-    u32 facts;
-    u32 twinOf; // base key of an intelligent-mode twin, 0 for none
+// A row's handler: its slot in key_handlers.def, or none.
+enum KeyHandlerSlot : unsigned char {
+    kNoHandler,
+#define SENSOR_KEY_HANDLER(handler) kHandlerSlot_##handler,
+#include "key_handlers.def"
+#undef SENSOR_KEY_HANDLER
 };
+
+// Packed: the rows are read at run time, and keys and facts fit 16 bits (a
+// row that does not fit does not compile).
+struct KeyFact {
+    u32 command; // 0: never sent
+    uint16_t key;
+    uint16_t twinOf; // base key of an intelligent-mode twin, 0 for none
+    uint16_t facts;
+    KeyHandlerSlot handler;
+};
+
+// The member function of a handler slot; nullptr for none.
+KeyHandler keyHandler(KeyHandlerSlot slot);
 
 // Table rows plus the twins outside the built table.
 constexpr size_t kKeyFactRows = kKeyTableRows
@@ -43,10 +57,10 @@ template <class Unused = void>
 struct KeyFactTable {
     static constexpr KeyFact rows[kKeyFactRows] = {
 #define SENSOR_KEY(constant, key, cmd, handler, facts) \
-    {key, (cmd) == SAME ? (key) : (cmd), &ISensorController::handler, (facts), NO_TWIN},
+    {(cmd) == SAME ? (key) : (cmd), key, NO_TWIN, (facts), kHandlerSlot_##handler},
 #define SENSOR_KEY_NAMED(constant, name, key, cmd, handler, facts) SENSOR_KEY(constant, key, cmd, handler, facts)
-#define SENSOR_KEY_NO_CMD(constant, key, facts, twinOf) {key, 0, nullptr, (facts), (twinOf)},
-#define SENSOR_TWIN_KEY(constant, key, twinOf) {key, 0, nullptr, PLAIN, (twinOf)},
+#define SENSOR_KEY_NO_CMD(constant, key, facts, twinOf) {0, key, (twinOf), (facts), kNoHandler},
+#define SENSOR_TWIN_KEY(constant, key, twinOf) {0, key, (twinOf), PLAIN, kNoHandler},
 #include "key_table.def"
 #undef SENSOR_KEY
 #undef SENSOR_KEY_NAMED

@@ -5,9 +5,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <type_traits>
 
 #include "DevicePath.h"
 #include "ISensorController.h"
@@ -33,10 +35,13 @@ struct Log {
     unsigned long long unreported = 0; // dropped since the last record written
 };
 
+// Constant-initialised (no guard at first use) and trivially destroyed:
+// threads may still write while the process exits.
+static_assert(std::is_trivially_destructible<Log>::value, "the log outlives every thread");
 Log& theLog()
 {
-    static Log* log = new Log; // never destroyed: threads may write during exit
-    return *log;
+    static Log log;
+    return log;
 }
 
 // Initial-exec: a static offset from the thread pointer, no call into the
@@ -44,12 +49,22 @@ Log& theLog()
 __attribute__((tls_model("initial-exec"))) thread_local int t_nDepth = 0;
 __attribute__((tls_model("initial-exec"))) thread_local Call* t_pCurrent = nullptr;
 
-std::string timeText()
+// Appends the printf-style text (numbers, short words) to `text`: the one
+// formatter of the records, so that none is built from temporaries.
+__attribute__((format(printf, 2, 3))) void appendf(std::string& text, const char* format, ...)
+{
+    char part[64];
+    va_list args;
+    va_start(args, format);
+    const int length = std::vsnprintf(part, sizeof part, format, args);
+    va_end(args);
+    if (length > 0) text.append(part, static_cast<size_t>(length) < sizeof part ? length : sizeof part - 1);
+}
+
+void appendTime(std::string& text)
 {
     const VexloTime now = VXDeviceTime::getCurrentTime();
-    char text[24];
-    std::snprintf(text, sizeof text, "%02u:%02u:%02u", now.getHour(), now.getMinute(), now.getSecond());
-    return text;
+    appendf(text, "%02u:%02u:%02u", now.getHour(), now.getMinute(), now.getSecond());
 }
 
 bool writeAll(int fd, const std::string& text)
@@ -57,11 +72,17 @@ bool writeAll(int fd, const std::string& text)
     return fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
 }
 
+// Out of line: the one place that builds a log file's path.
+__attribute__((noinline)) std::string logPath(const char* file)
+{
+    return technic::devicePath(file);
+}
+
 // Opens the current file, a fresh one when `fresh`; false when the folder
 // takes no file.
 bool openLog(Log& log, bool fresh)
 {
-    const std::string path = technic::devicePath(kLogFile);
+    const std::string path = logPath(kLogFile);
     log.fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC | (fresh ? O_TRUNC : 0), 0644);
     if (log.fd < 0) return false;
     const off_t end = ::lseek(log.fd, 0, SEEK_END);
@@ -80,17 +101,22 @@ void closeLog(Log& log)
 void rotate(Log& log)
 {
     closeLog(log);
-    std::rename(technic::devicePath(kLogFile).c_str(), technic::devicePath(kPreviousLogFile).c_str());
+    std::rename(logPath(kLogFile).c_str(), logPath(kPreviousLogFile).c_str());
     openLog(log, true);
 }
 
 // Appends one whole record, or drops and counts it: a failing medium never
 // holds a host call up, and a record is never written in part on purpose.
-void append(std::string record)
+void append(std::string& record)
 {
     Log& log = theLog();
     std::lock_guard<std::mutex> guard(log.mutex);
-    if (log.unreported > 0) record = "# dropped " + std::to_string(log.unreported) + "\n" + record;
+    if (log.unreported > 0) {
+        std::string dropped;
+        appendf(dropped, "# dropped %llu\n", log.unreported);
+        dropped += record;
+        record = dropped;
+    }
     if (log.fd >= 0 && log.size + record.size() > log.limit / 2) rotate(log);
     if ((log.fd < 0 && !openLog(log, false)) || !writeAll(log.fd, record)) {
         ++log.dropped;
@@ -121,7 +147,7 @@ int& depth()
 
 void probe()
 {
-    const unsigned long long limit = readLimit(technic::devicePath(kSwitchFile));
+    const unsigned long long limit = readLimit(logPath(kSwitchFile));
     Log& log = theLog();
     std::lock_guard<std::mutex> guard(log.mutex);
     if (limit > 0) log.limit = limit;
@@ -144,15 +170,20 @@ void ispCall(int channel, u32 cmd, u32 opt, const void* payload, int result)
     std::snprintf(line, sizeof line, "isp %d %u %u %d = %d\n", channel, cmd, opt, value, result);
     if (t_pCurrent != nullptr) {
         t_pCurrent->isp(line);
-    } else {
-        append("# thread " + timeText() + " " + line);
+        return;
     }
+    std::string record("# thread ");
+    appendTime(record);
+    record += ' ';
+    record += line;
+    append(record);
 }
 
-Call::Call(const ISensorController& self, const char* name)
-    : m_strLine("--channel " + std::to_string(self.getCameraID()) + " op " + name), m_pRecords(nullptr)
+Call::Call(const ISensorController& self, const char* name) : m_strLine("# at "), m_pRecords(nullptr)
 {
-    m_strHead = "# at " + timeText() + "\n";
+    appendTime(m_strLine);
+    appendf(m_strLine, "\n--channel %d op ", self.getCameraID());
+    m_strLine += name;
     ++t_nDepth;
     t_pCurrent = this;
 }
@@ -166,21 +197,21 @@ Call::~Call()
 void Call::input(long long value)
 {
     if (m_pRecords == nullptr) {
-        m_strLine += " " + std::to_string(value);
+        appendf(m_strLine, " %lld", value);
         return;
     }
     // The count of the records given before it: the records as pair text.
-    std::string pairs;
-    for (long long i = 0; i < value; ++i) {
-        pairs += "(" + std::to_string(m_pRecords[i].key) + "," + std::to_string(m_pRecords[i].value) + ")";
-    }
-    m_strLine += " \"" + pairs + "\"";
+    m_strLine += " \"";
+    for (long long i = 0; i < value; ++i) appendf(m_strLine, "(%u,%u)", m_pRecords[i].key, m_pRecords[i].value);
+    m_strLine += '"';
     m_pRecords = nullptr;
 }
 
 void Call::input(const std::string& text)
 {
-    m_strLine += " \"" + text + "\"";
+    m_strLine += " \"";
+    m_strLine += text;
+    m_strLine += '"';
 }
 
 void Call::records(const KeyVal* records)
@@ -190,15 +221,21 @@ void Call::records(const KeyVal* records)
 
 void Call::output(long long value)
 {
-    m_strResult += " " + std::to_string(value);
+    appendf(m_strResult, " %lld", value);
 }
 
 void Call::output(const std::string& text)
 {
     // One line: a text given back may hold line ends.
-    std::string flat;
-    for (char c : text) flat += c == '\n' ? std::string("\\n") : std::string(1, c);
-    m_strResult += " \"" + flat + "\"";
+    m_strResult += " \"";
+    for (char c : text) {
+        if (c == '\n') {
+            m_strResult += "\\n";
+        } else {
+            m_strResult += c;
+        }
+    }
+    m_strResult += '"';
 }
 
 void Call::isp(const char* line)
@@ -209,7 +246,12 @@ void Call::isp(const char* line)
 
 void Call::finish(long long result)
 {
-    append(m_strHead + m_strLine + "\n" + m_strIsp + "# = " + std::to_string(result) + m_strResult + "\n");
+    m_strLine += '\n';
+    m_strLine += m_strIsp;
+    appendf(m_strLine, "# = %lld", result);
+    m_strLine += m_strResult;
+    m_strLine += '\n';
+    append(m_strLine);
 }
 
 } // namespace recorder

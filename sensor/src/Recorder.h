@@ -44,8 +44,8 @@ inline void noteIspCall(int channel, u32 cmd, u32 opt, const void* payload, int 
 // Records dropped since the process started.
 unsigned long long dropped();
 #else
-// The firmware build may leave the recorder out (its code does not fit the
-// size budget); start-up, the dispatch and the sensor thread then call these.
+// A build may leave the recorder out (SENSOR_RECORDER off); start-up, the
+// dispatch and the sensor thread then call these.
 inline void probe() {}
 inline void noteIspCall(int, u32, u32, const void*, int) {}
 #endif
@@ -69,7 +69,6 @@ public:
     void finish(long long result);
 
 private:
-    std::string m_strHead;
     std::string m_strLine;
     std::string m_strIsp;
     const KeyVal* m_pRecords;

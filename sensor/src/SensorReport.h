@@ -13,6 +13,13 @@
 namespace sensor {
 
 struct ReportSite {
+    // Not constexpr on purpose: a site built at the call in a few
+    // instructions, rather than a copy in writable data with a relocation
+    // per pointer.
+    ReportSite(const char* module_, const char* function_, int line_, const char* signature_)
+        : module(module_), function(function_), line(line_), signature(signature_)
+    {
+    }
     const char* module;
     const char* function;  // plain name, printed in the header
     int line;

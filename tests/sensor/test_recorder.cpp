@@ -42,6 +42,20 @@ std::string setAndRead(ISensorController& camera, int n)
     return seen;
 }
 
+// The result line of the first record whose call is `call`.
+std::string resultOf(const std::string& log, const std::string& call)
+{
+    const size_t at = log.find(call + "\n");
+    if (at == std::string::npos) return "(no " + call + ")";
+    const size_t result = log.find("# = ", at);
+    return log.substr(result, log.find('\n', result) - result);
+}
+
+std::string flag(bool value)
+{
+    return value ? "1" : "0";
+}
+
 } // namespace
 
 TEST(FlightRecorder, WritesTheHostCallItsIspCallsAndResultAsScriptLines)
@@ -56,6 +70,36 @@ TEST(FlightRecorder, WritesTheHostCallItsIspCallsAndResultAsScriptLines)
     // An output is written after the result; the inner calls of an operation are not written again.
     EXPECT_TRUE(has(log, "--channel 1 op getParameter 34\n# = 1 " + std::to_string(value) + "\n")) << log;
     EXPECT_EQ(log.rfind("# sensor_record 1\n", 0), 0u);
+}
+
+// A one-key read gives its value back; a one-key set through a reference
+// reads it first and gives it back; a set by value only reads it; a record
+// array is its pair text. Records the medium lost are counted before the
+// next record written.
+TEST(FlightRecorder, WritesEachShapeOfOperationAndTheLostRecordsBeforeTheNext)
+{
+    RecordingRig recording("");
+    recording.rig.root().writeFile(kLog + "/not-a-file", ""); // the log's name is taken by a folder
+    ISensorController& camera = recording.rig.start(1);
+    int scheme = -1;
+    camera.getParamScheme(scheme);
+    recording.rig.root().remove(kLog + "/not-a-file");
+    recording.rig.root().remove(kLog);
+
+    int wdr = 1;
+    const bool wdrSet = camera.setWDRSwitch(wdr);
+    int wdrRead = -1;
+    const bool wdrGot = camera.getWDRSwitch(wdrRead);
+    const bool dnSet = camera.setDNMode(2);
+    KeyVal records[] = {{KEY_BRIGHTNESS, 55}, {KEY_BRIGHTNESS, 56}};
+    const int recordsSet = camera.setParameters(records, 2, false);
+
+    const std::string log = recording.rig.root().readFile(kLog);
+    EXPECT_EQ(log.rfind("# sensor_record 1\n# dropped ", 0), 0u) << log;
+    EXPECT_EQ(resultOf(log, "--channel 1 op setWDRSwitch 1"), "# = " + flag(wdrSet) + " " + std::to_string(wdr));
+    EXPECT_EQ(resultOf(log, "--channel 1 op getWDRSwitch"), "# = " + flag(wdrGot) + " " + std::to_string(wdrRead));
+    EXPECT_EQ(resultOf(log, "--channel 1 op setDNMode 2"), "# = " + flag(dnSet));
+    EXPECT_EQ(resultOf(log, "--channel 1 op setParameters \"(34,55)(34,56)\" 0"), "# = " + std::to_string(recordsSet));
 }
 
 TEST(FlightRecorder, IsOffWithoutTheSwitchFileAndWritesNothing)

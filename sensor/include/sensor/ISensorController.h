@@ -191,12 +191,12 @@ private:
     // Steps of the set path, each on one record's context (ControllerSet.cpp).
     struct SetRecord;
     struct IrPartner;
-    bool setRoutedAside(SetRecord& p_stRec);
-    void setDayNightInSchemeZero(SetRecord& p_stRec);
-    IrPartner readIrPartner(const SetRecord& p_stRec);
-    bool setTwinOfLightType(SetRecord& p_stRec);
-    bool findSetRow(SetRecord& p_stRec);
-    int applySetRow(SetRecord& p_stRec);
+    SENSOR_INTERNAL bool setRoutedAside(SetRecord& p_stRec);
+    SENSOR_INTERNAL void setDayNightInSchemeZero(SetRecord& p_stRec);
+    SENSOR_INTERNAL IrPartner readIrPartner(const SetRecord& p_stRec);
+    SENSOR_INTERNAL bool setTwinOfLightType(SetRecord& p_stRec);
+    SENSOR_INTERNAL bool findSetRow(SetRecord& p_stRec);
+    SENSOR_INTERNAL int applySetRow(SetRecord& p_stRec);
 
 protected:
     // Bits of the flag word; set and cleared atomically because the sensor
@@ -223,52 +223,52 @@ protected:
     bool isBusy() const { return (m_nFlags.load() & kBusyFlags) != 0; }
     // Marks a switch as running unless the controller is busy, in one step;
     // false, changing nothing, when busy.
-    bool claimSwitch();
+    SENSOR_INTERNAL bool claimSwitch();
 
     // Steps of start-up and shut-down, also used by a factory reset.
-    void readConfiguration(const ModuleConfigure& p_objModuleConfigure);
+    SENSOR_INTERNAL void readConfiguration(const ModuleConfigure& p_objModuleConfigure);
     // Builds the factory set from the style and the sets around it.
-    void allocateSets();
+    SENSOR_INTERNAL void allocateSets();
     // Whether the sets were built from a sound style; the stamp is checked
     // only then.
-    bool checkSetsAndStamp();
+    SENSOR_INTERNAL bool checkSetsAndStamp();
     // The limited infrared power, the lens and the licence-plate role from the
     // module's detail text.
-    void readDetailFlags(const MachineInfo& p_objMachineInfo);
+    SENSOR_INTERNAL void readDetailFlags(const MachineInfo& p_objMachineInfo);
     // Writes a scheme file the device lacks from the factory set.
-    void writeMissingSchemeFile(u32 p_nScheme);
-    void loadSchemeFiles(bool p_bSetsFromStyle);
-    void buildKeyCmdMap();
+    SENSOR_INTERNAL void writeMissingSchemeFile(u32 p_nScheme);
+    SENSOR_INTERNAL void loadSchemeFiles(bool p_bSetsFromStyle);
+    SENSOR_INTERNAL void buildKeyCmdMap();
     // Applies scheme 0 unless the schedule or day and night choose, then
     // starts the sensor thread.
-    void startFirstScheme();
+    SENSOR_INTERNAL void startFirstScheme();
     // What the host shows, from the video module's streams and modes.
-    void readDisplayFlags(const MachineInfo& p_objMachineInfo);
-    void releaseSchemeSets();
+    SENSOR_INTERNAL void readDisplayFlags(const MachineInfo& p_objMachineInfo);
+    SENSOR_INTERNAL void releaseSchemeSets();
     // Points the described set members at the sets beside the object (SchemeSets.h).
-    void takeSetViews();
+    SENSOR_INTERNAL void takeSetViews();
     // Removes this channel's scheme files (schemes 0 to 3) through the shell.
-    void deleteSchemeFiles();
+    SENSOR_INTERNAL void deleteSchemeFiles();
     // Deletes the scheme files when the stamp is not this build's and a new
     // one can be stored.
-    void checkVersionStamp();
+    SENSOR_INTERNAL void checkVersionStamp();
     // Loads a scheme's file into its set, by key when the file has another
     // layout; when p_bRewrite, a file lacking keys is saved in the set's.
-    void loadSchemeFile(u32 p_nScheme, bool p_bRewrite);
+    SENSOR_INTERNAL void loadSchemeFile(u32 p_nScheme, bool p_bRewrite);
     // The automatic scheme selection of one thread pass.
-    void selectScheme();
+    SENSOR_INTERNAL void selectScheme();
     // Waits in 0.5 s steps while a reset, restore or switch is running; with
     // p_bClaimSwitch the step that finds none claims a switch (claimSwitch).
-    void waitWhileBusy(bool p_bClaimSwitch);
+    SENSOR_INTERNAL void waitWhileBusy(bool p_bClaimSwitch);
     // Parses the published shutter list into values; returns their count.
-    int shutterList(int* p_pValues, int p_nCapacity);
-    bool shutterStep(int p_nDirection);
-    bool sendValue(u32 p_nCmd, u32 p_nOpt, int p_nValue);
+    SENSOR_INTERNAL int shutterList(int* p_pValues, int p_nCapacity);
+    SENSOR_INTERNAL bool shutterStep(int p_nDirection);
+    SENSOR_INTERNAL bool sendValue(u32 p_nCmd, u32 p_nOpt, int p_nValue);
     // The parameter sets as the described members show them (SchemeSets.h).
-    sensor::SchemeView schemeView() const;
+    SENSOR_INTERNAL sensor::SchemeView schemeView() const;
     // Marks a switch to p_nScheme as running; the caller applies the set and
     // clears FLAG_SWITCHING.
-    void beginSwitch(int p_nScheme);
+    SENSOR_INTERNAL void beginSwitch(int p_nScheme);
 
     SysConfig m_stSysConf;
     int m_nCameraID;
