@@ -106,6 +106,36 @@ TEST(RecordReplay, ABundleCarriesTheTreeAndReplaysWithoutOne)
     EXPECT_TRUE(has(replayed.out, " 0 differences\n")) << replayed.out;
 }
 
+// record takes the start time and scripts as a normal run does.
+TEST(RecordReplay, RecordStartsAtTimeAndDateAndRunsScriptsNamingTheirLines)
+{
+    const TestFile log("timed.log"), script("day.sensorctl"), bad("bad.sensorctl");
+    { std::ofstream(script.path) << "set 34=61 2337=40\nwait 2m\nget 34\nscheme 1\n"; }
+    { std::ofstream(bad.path) << "set 34=61\nbogus 3\n"; }
+    TestRoot tree(true);
+    const Outcome recorded = runSensorctl(
+        tree.path(), "--quiet --time 06:30 record --out '" + log.path + "' --date 2024-02-29 -f '" + script.path + "'");
+    ASSERT_EQ(recorded.code, 0) << recorded.err;
+    const std::string text = readAll(log.path);
+    const RecordLog parsed = parseRecordLog(text);
+    ASSERT_GE(parsed.calls.size(), 4u) << text;
+    EXPECT_EQ(parsed.calls.front().time.substr(0, 5), "06:30") << text;
+    EXPECT_EQ(parsed.calls.front().line, "--channel 1 op setParameter 34 61 1");
+    EXPECT_EQ(parsed.calls.back().line, "--channel 1 op setParamScheme 1");
+    EXPECT_EQ(parsed.calls.back().time.substr(0, 5), "06:32") << "the wait ran from 06:30";
+    TestRoot fresh(true);
+    const Outcome replayed = runSensorctl(fresh.path(), "--quiet replay '" + log.path + "'");
+    EXPECT_EQ(replayed.code, 0) << replayed.out << replayed.err;
+    EXPECT_TRUE(has(replayed.out, " 0 differences\n")) << replayed.out;
+
+    const TestFile unwritten("unwritten.log");
+    const Outcome refused = runSensorctl(tree.path(), "record --out '" + unwritten.path + "' -f '" + bad.path + "'");
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_TRUE(has(refused.err, bad.path + ":2: unknown command \"bogus\"")) << refused.err;
+    EXPECT_FALSE(tree.exists("/mnt/mtd/log/sensor_record.on"));
+    EXPECT_TRUE(readAll(unwritten.path).empty()) << "nothing is recorded when the script is refused";
+}
+
 // A power cut may end the log at any byte: what reads is a prefix of the whole.
 TEST(RecordLog, ALogCutAtAnyByteReadsAsAPrefixOfItsCalls)
 {

@@ -6,13 +6,17 @@
 #include <string>
 #include <vector>
 
+struct Options;
+
 struct Standalone {
     const char* name;
     const char* usage;
     const char* help;
     bool needsTree;   // runs on the device tree (else --root is optional)
     bool ownsConsole; // captures the library's console itself (else it is routed as for commands)
-    int (*run)(const std::vector<std::string>& args);
+    // The words after the name, and the parsed command line (the options and
+    // every word with its origin) for a command that runs commands itself.
+    int (*run)(const std::vector<std::string>& args, const Options& options);
 };
 
 const std::vector<Standalone>& standaloneTable();

@@ -110,7 +110,7 @@ int main(int argc, char** argv)
         std::vector<std::string> args(words.begin() + 1, words.end());
         // It keeps the console itself.
         if (options.quiet || options.verbose) args.insert(args.begin(), options.quiet ? "--quiet" : "-v");
-        return standalone->run(args);
+        return standalone->run(args, options);
     }
 
     // Results keep standard output; the library's console goes elsewhere.
@@ -119,7 +119,7 @@ int main(int argc, char** argv)
     if (resultStream == nullptr) return failWith(kExitRuntime, error);
     setResults(resultStream);
     setJsonOutput(options.json);
-    if (standalone != nullptr) return standalone->run(std::vector<std::string>(words.begin() + 1, words.end()));
+    if (standalone != nullptr) return standalone->run(std::vector<std::string>(words.begin() + 1, words.end()), options);
 
     Session session;
     session.setEchoCalls(options.trace);
