@@ -35,6 +35,8 @@ RecordLog parseRecordLog(const std::string& text)
         // The last line without its line end may be cut anywhere.
         complete = !in.eof();
         if (!complete) break;
+        const size_t timeAt = startsWith(line, "# at ") ? 5 : startsWith(line, "# thread ") ? 9 : 0;
+        if (log.firstTime.empty() && timeAt != 0) log.firstTime = line.substr(timeAt, 8);
         if (startsWith(line, "# at ")) {
             time = line.substr(5);
             opened = false;

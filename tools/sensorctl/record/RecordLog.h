@@ -18,6 +18,9 @@ struct RecordLog {
     // The ISP calls of start-up and the sensor threads, in order, without their times.
     std::vector<std::string> threadIsp;
     long long dropped = 0; // records the device could not write
+    // "HH:MM:SS" of the first record, a thread's or a call's: the recording's
+    // start when the log holds it whole.
+    std::string firstTime;
 };
 
 // Parses a log. A record cut short (a power cut, the end of a rotated file)

@@ -47,12 +47,14 @@ bool replayCall(Session& session, const RecordedCall& call, std::string& error)
     return true;
 }
 
-// Runs the calls at their recorded times of day, from the first call's minute.
-bool replayCalls(const std::vector<RecordedCall>& calls, std::string& error)
+// Runs the calls at their recorded times of day, from the minute of the
+// log's first record (start-up's ISP calls, when the log holds them).
+bool replayCalls(const RecordLog& recorded, std::string& error)
 {
+    const std::vector<RecordedCall>& calls = recorded.calls;
     SimulatedStart start;
     int second = 0;
-    parseClock(calls.front().time, start.hour, start.minute, second);
+    parseClock(recorded.firstTime, start.hour, start.minute, second);
     Session session;
     if (!session.open(true, start, error)) return false;
     session.takeCalls();
@@ -132,7 +134,7 @@ ExitCode replayOnTree(const RecordLog& recorded, const std::string& tree, std::s
     switchRecorderOff(tree);
     if (!switchRecorderOn(tree, error)) return kExitRuntime;
     setenv("SENSOR_ROOTFS", tree.c_str(), 1);
-    if (!replayCalls(recorded.calls, error)) return kExitUsage;
+    if (!replayCalls(recorded, error)) return kExitUsage;
     replayedText = readRecorderFiles(tree);
     return kExitOk;
 }
