@@ -55,22 +55,6 @@ bool prepareTree(const std::string& source, const std::string& tree, std::string
 
 } // namespace
 
-int recordSteps(const std::string& root, const std::vector<Step>& steps, const SimulatedStart& start,
-                const InputPolicy& policy, std::string& log)
-{
-    std::string error;
-    if (!switchRecorderOn(root, error)) return failWith(kExitRuntime, error);
-    int code = kExitOk;
-    {
-        Session session;
-        code = session.open(true, start, error) ? (session.takeCalls(), runSteps(session, steps, policy))
-                                                : failWith(kExitRuntime, error);
-    }
-    log = readRecorderFiles(root);
-    switchRecorderOff(root);
-    return code;
-}
-
 int runRecord(const std::vector<std::string>& args, const Options& options)
 {
     // The commands are the words after "record --out FILE", a script's with their lines.
@@ -79,11 +63,20 @@ int runRecord(const std::vector<std::string>& args, const Options& options)
         return failWith(kExitUsage, kRecordUsage);
     }
     const std::vector<Word> words(options.words.begin() + firstCommand, options.words.end());
+    const std::string root = deviceTree();
     int channel = 1;
     std::vector<Step> steps;
-    std::string error, log;
+    std::string error;
     if (!planSteps(words, channel, steps, error)) return failWith(kExitUsage, error);
-    const int code = recordSteps(deviceTree(), steps, options.startTime, options.policy, log);
+    if (!switchRecorderOn(root, error)) return failWith(kExitRuntime, error);
+    int code = kExitOk;
+    {
+        Session session;
+        code = session.open(true, options.startTime, error) ? (session.takeCalls(), runSteps(session, steps, options.policy))
+                                                            : failWith(kExitRuntime, error);
+    }
+    const std::string log = readRecorderFiles(root);
+    switchRecorderOff(root);
     if (!writeFile(args[1], log)) return failWith(kExitRuntime, "cannot write " + args[1]);
     return code;
 }

@@ -8,11 +8,6 @@
 
 #include "Cli.h"
 
-// Runs the steps on the device tree at `root` with the flight recorder on,
-// the clock from `start`; the recorder's log in `log`, the tree's recorder
-// switched off again. The exit code of the steps.
-int recordSteps(const std::string& root, const std::vector<Step>& steps, const SimulatedStart& start,
-                const InputPolicy& policy, std::string& log);
 // record --out FILE [COMMAND...]: runs the commands (with -f, a script's too)
 // from --time and --date with the flight recorder on and writes its log to FILE.
 int runRecord(const std::vector<std::string>& args, const Options& options);
