@@ -44,7 +44,8 @@ bool replayCall(Session& session, const RecordedCall& call, std::string& error)
     int channel = 0;
     std::vector<std::string> words;
     const Operation* operation = nullptr;
-    if (!splitRecordedLine(call.line, channel, words) || (operation = findOperation(words[0])) == nullptr) {
+    if (!splitRecordedLine(call.line, channel, words) ||
+        (operation = findOperation(words[0], static_cast<int>(words.size()) - 1)) == nullptr) {
         error = "cannot replay \"" + call.line + "\"";
         return false;
     }
@@ -66,8 +67,10 @@ bool replayCall(Session& session, const RecordedCall& call, std::string& error)
     return true;
 }
 
-// Runs the calls at their recorded times of day, from the first call's minute.
-bool replayCalls(const std::vector<RecordedCall>& calls, std::string& error)
+// Runs the calls at their recorded times of day, from the first call's
+// minute, and gives back the log they made: read before the controllers
+// stop, since their uinit is no recorded call.
+bool replayCalls(const std::vector<RecordedCall>& calls, const std::string& root, std::string& replayed, std::string& error)
 {
     SimulatedStart start;
     int second = 0;
@@ -83,6 +86,7 @@ bool replayCalls(const std::vector<RecordedCall>& calls, std::string& error)
         }
         if (!replayCall(session, call, error)) return false;
     }
+    replayed = readRecorderFiles(root);
     return true;
 }
 
@@ -134,7 +138,11 @@ size_t compareLogs(const RecordLog& recorded, const RecordLog& replayed)
         std::fprintf(results(), "replay: call %zu at %s \"%s\" differs:\n", i + 1, was.time.c_str(), was.line.c_str());
         for (const std::string& line : lines) std::fprintf(results(), "  %s\n", line.c_str());
     }
-    if (replayed.calls.size() > recorded.calls.size()) ++differing;
+    if (replayed.calls.size() > recorded.calls.size()) {
+        ++differing;
+        std::fprintf(results(), "replay: %zu calls more than recorded, the first \"%s\"\n",
+                     replayed.calls.size() - recorded.calls.size(), replayed.calls[recorded.calls.size()].line.c_str());
+    }
     differing += compareThreadCalls(recorded.threadIsp, replayed.threadIsp);
     ispCalls += recorded.threadIsp.size();
     std::fprintf(results(), "replay: %zu calls, %zu ISP calls, %zu differences\n", recorded.calls.size(), ispCalls, differing);
@@ -209,8 +217,8 @@ int runReplay(const std::vector<std::string>& args)
     switchRecorderOff(tree.path());
     if (!switchRecorderOn(tree.path(), error)) return failWith(kExitRuntime, error);
     setenv("SENSOR_ROOTFS", tree.path().c_str(), 1);
-    if (!replayCalls(recorded.calls, error)) return failWith(kExitUsage, error);
-    const std::string replayedText = readRecorderFiles(tree.path());
+    std::string replayedText;
+    if (!replayCalls(recorded.calls, tree.path(), replayedText, error)) return failWith(kExitUsage, error);
     if (update) {
         if (!writeFile(args[0], replayedText)) return failWith(kExitRuntime, "cannot write " + args[0]);
         std::fprintf(results(), "replay: %s rewritten\n", args[0].c_str());
