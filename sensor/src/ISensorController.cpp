@@ -1,7 +1,6 @@
 // The controller object: construction, channel and video module, the small
 // accessors and the notification path to the video module.
 #include "ISensorController.h"
-#include "Recorder.h"
 
 #include "DevicePaths.h"
 #include "DeviceTypes.h"
