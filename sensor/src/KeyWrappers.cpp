@@ -36,12 +36,6 @@ bool takesValue(Direction direction)
     return direction == SET || direction == SET_VALUE || direction == DIRECT_SET || direction == LENS_SET;
 }
 
-// SET gives the value back as well: the reference may have been corrected.
-bool givesValue(Direction direction)
-{
-    return direction == SET || !takesValue(direction);
-}
-
 // The command straight to the ISP: no scheme is read or written.
 bool runDirect(ISensorController& self, const Wrapper& wrapper, int& value)
 {
@@ -71,6 +65,12 @@ bool run(ISensorController& self, const Wrapper& wrapper, int& value)
 }
 
 #if SENSOR_RECORDER
+// SET gives the value back as well: the reference may have been corrected.
+bool givesValue(Direction direction)
+{
+    return direction == SET || !takesValue(direction);
+}
+
 // The operations' names, each ended by a NUL, in row order.
 const char kNames[] =
 #define SENSOR_WRAPPER(method, key, direction) #method "\0"
