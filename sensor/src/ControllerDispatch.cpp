@@ -9,6 +9,7 @@
 #include "SharedValue.h"
 #include "ia_ioctrl.h"
 #include "Recorder.h"
+#include "IspCall.h"
 
 static const char* const kReportModule = "ISensorController";
 
@@ -84,9 +85,7 @@ int ISensorController::doIaCmd(u32 p_nKey, u32 p_nDir, void* p_pVal)
     if (testFlag(FLAG_ZOOM_FOCUS_LOCKED) && p_nKey >= kLensCmdFirst && p_nKey <= kLensCmdLast) {
         return SNS_SUCCESS;
     }
-    const int nRet = ia_ioctrl_v2(m_nCameraID - 1, static_cast<ia_cmd_e>(p_nKey), p_nDir, p_pVal);
-    sensor::recorder::noteIspCall(m_nCameraID - 1, p_nKey, p_nDir, p_pVal, nRet);
-    return nRet;
+    return sensor::callIsp(m_nCameraID - 1, p_nKey, p_nDir, p_pVal);
 }
 
 int ISensorController::doIaCmd_User(u32 p_nKey, u32 p_nDir, void* p_pVal)

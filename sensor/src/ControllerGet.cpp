@@ -15,6 +15,7 @@
 #include "StringHandler.h"
 #include "ia_ioctrl.h"
 #include "Recorder.h"
+#include "IspCall.h"
 
 static const char* const kReportModule = "ISensorController";
 
@@ -53,6 +54,7 @@ bool ISensorController::getParameter(int p_nKey, int& p_nVal)
 
 bool ISensorController::getParameters(const std::string& p_strIds, std::string& p_strOut)
 {
+    SENSOR_RECORD(getParameters, p_strIds, p_strOut);
     std::vector<std::string> vecIds;
     if (!parseSensorParameter(p_strIds, vecIds)) {
         std::printf("%s%d getParameters fail p_strIds = %s \n", kReportModule, __LINE__, p_strIds.c_str());
@@ -84,6 +86,7 @@ bool ISensorController::parseSensorParameter(const std::string& p_strText, std::
 
 int ISensorController::SensorCheck(std::string& p_strText)
 {
+    SENSOR_RECORD_INOUT(SensorCheck, p_strText);
     std::vector<std::string> vecArgs;
     if (!parseSensorParameter(p_strText, vecArgs) || vecArgs.size() < kSensorCheckArgs) {
         std::printf("%s%d getParameters fail p_strIds = %s \n", kReportModule, __LINE__, p_strText.c_str());
@@ -93,7 +96,7 @@ int ISensorController::SensorCheck(std::string& p_strText)
     ia_sensor_check_st stCheck{};
     for (size_t i = 0; i < kSensorCheckArgs; ++i) stCheck.arg[i] = std::atoi(vecArgs[i].c_str());
     const bool bQuery = stCheck.arg[1] == kSensorCheckQuery;
-    const int nRet = ia_ioctrl_v2(m_nCameraID - 1, IA_CMD_SENSOR_CHECK, bQuery ? IA_CMD_OPT_GET : IA_CMD_OPT_SET,
+    const int nRet = sensor::callIsp(m_nCameraID - 1, IA_CMD_SENSOR_CHECK, bQuery ? IA_CMD_OPT_GET : IA_CMD_OPT_SET,
                                   &stCheck);
     if (bQuery) {
         char szResult[16] = {0}; // a decimal int
@@ -105,6 +108,7 @@ int ISensorController::SensorCheck(std::string& p_strText)
 
 bool ISensorController::getSensorParamRange(int p_nCmd, int& p_nDefault, std::string& p_strRange)
 {
+    SENSOR_RECORD(getSensorParamRange, p_nCmd, p_nDefault, p_strRange);
     char szNumber[64] = {0};
     ia_dynamic_params_attr_st stDynamicParam{};
     sensor::DynamicCommands query = sensor::queryDynamicCommands(m_nCameraID - 1);

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "ISensorController.h"
+#include "Recorder.h"
 #include "SensorKeys.h"
 #include "SensorReport.h"
 #include "ia_ioctrl.h"
@@ -170,6 +171,7 @@ int ISensorController::doBeaway(u32 p_nKey, u32 p_nDir, void* p_pVal)
 
 void ISensorController::setShowWDRFalg(bool p_bShow)
 {
+    SENSOR_RECORD(setShowWDRFalg, p_bShow);
     m_bShowWDRFalg = p_bShow ? 1 : 0;
 }
 
@@ -181,6 +183,7 @@ bool ISensorController::getShowWDRFalg(bool& p_bShow)
 
 void ISensorController::setShowBeawayFalg(bool p_bShow)
 {
+    SENSOR_RECORD(setShowBeawayFalg, p_bShow);
     setshowBeawayFalg(p_bShow);
 }
 

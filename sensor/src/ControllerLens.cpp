@@ -20,8 +20,6 @@ namespace {
 // ISP commands that differ from the number of the key they belong to.
 constexpr u32 kCmdIrisUp = sensor::commandOf(KEY_IRIS_UP);
 constexpr u32 kCmdIrisDown = sensor::commandOf(KEY_IRIS_DOWN);
-constexpr u32 kCmdWhiteSwitch = sensor::commandOf(KEY_WHITE_SWITCH);
-constexpr u32 kCmdWhiteMode = sensor::commandOf(KEY_WHITE_MODE);
 
 // The direct moves take the lens and the iris out of their automatic modes.
 constexpr int kFocusModeManual = 1;
@@ -136,6 +134,7 @@ bool ISensorController::irisDown()
 
 bool ISensorController::getCameraVerInf(std::string& p_strVersion)
 {
+    SENSOR_RECORD(getCameraVerInf, p_strVersion);
     char szVersion[IA_CAMERA_VERSION_LEN];
     std::memset(szVersion, 0, sizeof(szVersion));
     const int nRet = doIaCmd(IA_CMD_CAMERA_VERSION, IA_CMD_OPT_GET, szVersion);
@@ -146,6 +145,7 @@ bool ISensorController::getCameraVerInf(std::string& p_strVersion)
 
 bool ISensorController::getZoomValue(int& p_nPosition, int& p_nRatio)
 {
+    SENSOR_RECORD(getZoomValue, p_nPosition, p_nRatio);
     if (!m_bHasLens) {
         p_nPosition = 0;
         return true;
@@ -169,71 +169,21 @@ bool ISensorController::getZoomValue(int& p_nPosition, int& p_nRatio)
     return true;
 }
 
-bool ISensorController::setZoomValue(int p_nPosition)
-{
-    if (!m_bHasLens) return true;
-    return sendValue(KEY_MZ_POSITION, IA_CMD_OPT_SET, p_nPosition);
-}
-
-bool ISensorController::setPTZRunState(int p_nState)
-{
-    if (!m_bHasLens) return true;
-    return sendValue(IA_CMD_PTZ_RUN_STATE, IA_CMD_OPT_SET, p_nState);
-}
-
-bool ISensorController::setFocusValue(int p_nPosition)
-{
-    if (!m_bHasLens) return true;
-    return sendValue(KEY_MF_POSITION, IA_CMD_OPT_SET, p_nPosition);
-}
-
-bool ISensorController::getFocusValue(int& p_nPosition)
-{
-    if (!m_bHasLens) {
-        p_nPosition = 0;
-        return true;
-    }
-    return doIaCmd(KEY_MF_POSITION, IA_CMD_OPT_GET, &p_nPosition) == SNS_SUCCESS;
-}
-
-bool ISensorController::setFocusMode(int p_nMode)
-{
-    return sendValue(KEY_AUTO_FOCUS_MODE, IA_CMD_OPT_SET, p_nMode);
-}
-
-bool ISensorController::getFocusMode(int& p_nMode)
-{
-    return doIaCmd(KEY_AUTO_FOCUS_MODE, IA_CMD_OPT_GET, &p_nMode) == SNS_SUCCESS;
-}
-
-bool ISensorController::setDNState(int p_nState)
-{
-    SENSOR_RECORD(setDNState, p_nState);
-    return sendValue(IA_CMD_DAY_NIGHT_STATE, IA_CMD_OPT_SET, p_nState);
-}
-
-bool ISensorController::getDNState(int& p_nState)
-{
-    return doIaCmd(IA_CMD_DAY_NIGHT_STATE, IA_CMD_OPT_GET, &p_nState) == SNS_SUCCESS;
-}
-
 bool ISensorController::getAFStatistic(u32& p_nStatistic)
 {
+    SENSOR_RECORD(getAFStatistic, p_nStatistic);
     return doIaCmd(IA_CMD_AF_STATISTIC, IA_CMD_OPT_GET, &p_nStatistic) == SNS_SUCCESS;
-}
-
-bool ISensorController::getWDR(int& p_nValue)
-{
-    return doIaCmd(KEY_WDR_MODE, IA_CMD_OPT_GET, &p_nValue) == SNS_SUCCESS;
 }
 
 bool ISensorController::setExposureStrategy(int& p_nStrategy)
 {
+    SENSOR_RECORD_INOUT(setExposureStrategy, p_nStrategy);
     return doIaCmd(IA_CMD_EXPOSURE_STRATEGY, IA_CMD_OPT_SET, &p_nStrategy) == SNS_SUCCESS;
 }
 
 bool ISensorController::getCmdExecStatus(int p_nCmd, int& p_nStatus)
 {
+    SENSOR_RECORD(getCmdExecStatus, p_nCmd, p_nStatus);
     return doIaCmd(static_cast<u32>(p_nCmd), IA_CMD_OPT_GET_EXEC_STATUS, &p_nStatus) == SNS_SUCCESS;
 }
 
@@ -241,12 +191,14 @@ bool ISensorController::getCmdExecStatus(int p_nCmd, int& p_nStatus)
 // read; the sensor thread sees the lens lock only as a flag bit (doIaCmd).
 int ISensorController::getSensorZoomFocusParam(SensorZoomFocusParam& p_objParam)
 {
+    SENSOR_RECORD(getSensorZoomFocusParam, p_objParam);
     p_objParam = m_objZoomFocusParam;
     return SNS_SUCCESS;
 }
 
 int ISensorController::setSensorZoomFocusParam(SensorZoomFocusParam& p_objParam)
 {
+    SENSOR_RECORD_INOUT(setSensorZoomFocusParam, p_objParam);
     m_objZoomFocusParam = p_objParam;
     if (p_objParam.getLockZoomFocusEnable()) {
         setFlag(FLAG_ZOOM_FOCUS_LOCKED);
@@ -254,16 +206,6 @@ int ISensorController::setSensorZoomFocusParam(SensorZoomFocusParam& p_objParam)
         clearFlag(FLAG_ZOOM_FOCUS_LOCKED);
     }
     return SNS_SUCCESS;
-}
-
-bool ISensorController::getIRSwitch(int& p_nSwitch)
-{
-    return doIaCmd(KEY_IR_SWITCH, IA_CMD_OPT_GET, &p_nSwitch) == SNS_SUCCESS;
-}
-
-bool ISensorController::getWhiteSwitch(int& p_nSwitch)
-{
-    return doIaCmd(kCmdWhiteSwitch, IA_CMD_OPT_GET, &p_nSwitch) == SNS_SUCCESS;
 }
 
 bool ISensorController::setIRSwitch(int p_nSwitch)
@@ -280,34 +222,16 @@ bool ISensorController::setWhiteSwitch(int p_nSwitch)
                              &ISensorController::setIRSwitch);
 }
 
-bool ISensorController::setWhiteMode(int p_nMode)
-{
-    return setParameter(KEY_WHITE_MODE, p_nMode, true) == SNS_SUCCESS;
-}
-
-bool ISensorController::getWhiteMode(int& p_nMode)
-{
-    return doIaCmd(kCmdWhiteMode, IA_CMD_OPT_GET, &p_nMode) == SNS_SUCCESS;
-}
-
 bool ISensorController::setLightType(int p_nType)
 {
+    SENSOR_RECORD(setLightType, p_nType);
     if (static_cast<u32>(p_nType) > static_cast<u32>(kLightTypeMax)) return false;
     return setParameter(KEY_LIGHT_TYPE, p_nType, true) == SNS_SUCCESS;
 }
 
-bool ISensorController::getLightType(int& p_nType)
-{
-    return doIaCmd(KEY_LIGHT_TYPE, IA_CMD_OPT_GET, &p_nType) == SNS_SUCCESS;
-}
-
-bool ISensorController::getIrisValue(int& p_nValue)
-{
-    return doIaCmd(KEY_IRIS_POSITION, IA_CMD_OPT_GET, &p_nValue) == SNS_SUCCESS;
-}
-
 bool ISensorController::setIrisValue(int p_nValue)
 {
+    SENSOR_RECORD(setIrisValue, p_nValue);
     const int nIris = clampIris(p_nValue);
     if (!sendValue(KEY_EXPOSE_MODE, IA_CMD_OPT_SET, kExposeModeManual)) return false;
     return sendValue(KEY_IRIS_POSITION, IA_CMD_OPT_SET, nIris);
@@ -316,19 +240,16 @@ bool ISensorController::setIrisValue(int p_nValue)
 // The ISP writes a 32-bit status; only its truth reaches the caller's flag.
 bool ISensorController::getHeatStatus(bool& p_bHeating)
 {
+    SENSOR_RECORD(getHeatStatus, p_bHeating);
     int32_t nStatus = 0;
     if (doIaCmd(IA_CMD_HEAT_STATUS, IA_CMD_OPT_GET, &nStatus) != SNS_SUCCESS) return false;
     p_bHeating = nStatus != 0;
     return true;
 }
 
-bool ISensorController::getTempValue(int& p_nValue)
-{
-    return doIaCmd(IA_CMD_TEMPERATURE, IA_CMD_OPT_GET, &p_nValue) == SNS_SUCCESS;
-}
-
 bool ISensorController::setIrLedInfo(void* p_pInfo)
 {
+    SENSOR_RECORD(setIrLedInfo, p_pInfo);
     return doIaCmd(IA_CMD_IR_LED_INFO, IA_CMD_OPT_SET, p_pInfo) == SNS_SUCCESS;
 }
 
@@ -355,6 +276,7 @@ int ISensorController::shutterList(int* p_pValues, int p_nCapacity)
 
 bool ISensorController::getShutterValue(int& p_nIndex)
 {
+    SENSOR_RECORD(getShutterValue, p_nIndex);
     int anShutter[kShutterListMax];
     const int nCount = shutterList(anShutter, kShutterListMax);
     int nCurrent = 0;
@@ -367,6 +289,7 @@ bool ISensorController::getShutterValue(int& p_nIndex)
 
 bool ISensorController::setShutterValue(int p_nIndex)
 {
+    SENSOR_RECORD(setShutterValue, p_nIndex);
     int anShutter[kShutterListMax];
     const int nCount = shutterList(anShutter, kShutterListMax);
     if (p_nIndex < 0 || p_nIndex >= nCount) return false;
@@ -404,6 +327,7 @@ bool ISensorController::shutterDown()
 // thermal channel's field of view needs.
 bool ISensorController::sync_fov()
 {
+    SENSOR_RECORD(sync_fov);
     std::vector<std::string> vecLines;
     VXFile objFile;
     objFile.open(kSyncFovFile, VXFile::modeRead);

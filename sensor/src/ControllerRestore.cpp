@@ -177,6 +177,7 @@ bool ISensorController::resetParameters()
 
 bool ISensorController::getAllParameters(std::string& p_strOut)
 {
+    SENSOR_RECORD(getAllParameters, p_strOut);
     m_objMutex.Lock(kReportModule, __LINE__);
     VXMutexManager guard(m_objMutex);
 

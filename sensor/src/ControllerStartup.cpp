@@ -302,6 +302,7 @@ void ISensorController::releaseSchemeSets()
 
 void ISensorController::uinit()
 {
+    SENSOR_RECORD(uinit);
     if (!testFlag(FLAG_INITIALISED) || !testFlag(FLAG_STORAGE_HELD)) return;
     m_bShutterPass = 1;
     setFlag(FLAG_UNINITIALISING);
@@ -361,6 +362,7 @@ std::string ISensorController::getUILanguageFile(int p_nId)
 
 std::string ISensorController::getUIStyleFile()
 {
+    SENSOR_RECORD(getUIStyleFile);
     if (m_pVideoStreamModule != nullptr) {
         for (int query = 0; query < kStyleBusyQueries && m_pVideoStreamModule->isBusy() != 0; ++query) {
             VexloTime::wait(VexloTime(0, kStyleBusyWaitMicroseconds));

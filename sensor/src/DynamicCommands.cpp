@@ -1,4 +1,5 @@
 #include "DynamicCommands.h"
+#include "IspCall.h"
 
 #include <algorithm>
 
@@ -12,7 +13,7 @@ int readableCount(int32_t reported, int capacity)
 DynamicCommands queryDynamicCommands(int ispChannel)
 {
     DynamicCommands query;
-    query.result = ia_ioctrl_v2(ispChannel, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &query.list);
+    query.result = callIsp(ispChannel, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &query.list);
     query.reported = query.list.cmd_cnt;
     query.count = readableCount(query.reported, IA_DYNAMIC_CMDS_MAX);
     return query;

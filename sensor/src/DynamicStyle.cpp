@@ -14,6 +14,7 @@
 #include "SensorFile.h"
 #include "SensorReport.h"
 #include "SensorXml.h"
+#include "IspCall.h"
 
 static const char* const kReportModule = "SensorFile";
 
@@ -135,8 +136,8 @@ int getDnaStyle(int p_channelID, const char* szStyle, std::string& p_strDnaStyle
     for (int i = 0; i < cmdCount; ++i) {
         const int cmd = dnaCmdList.cmd_list[i];
         SNS_DBG("dnaCmdList.cmd_list[%d] = cmd(%d)\n", i, cmd);
-        SNS_CHECK_TEXT(SNS_SUCCESS == ia_ioctrl_v2(p_channelID - 1, static_cast<ia_cmd_e>(cmd),
-                                                   IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList)),
+        SNS_CHECK_TEXT(SNS_SUCCESS == sensor::callIsp(p_channelID - 1, static_cast<u32>(cmd), IA_CMD_OPT_GET_PARAM_RNAGE,
+                                                       &dnaParamList),
                        "SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, (ia_cmd_e)dnaCmdList.cmd_list[i], "
                        "IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList))",
                        "");

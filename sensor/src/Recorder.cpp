@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <type_traits>
 
@@ -65,6 +67,29 @@ void appendTime(std::string& text)
 {
     const VexloTime now = VXDeviceTime::getCurrentTime();
     appendf(text, "%02u:%02u:%02u", now.getHour(), now.getMinute(), now.getSecond());
+}
+
+// A text given back, on one line: quoted, line ends as \n. A long one (a
+// list of all parameters) is written as its length and checksum, so that
+// frequent reads do not fill the log.
+const size_t kLongText = 256;
+void appendText(std::string& line, const std::string& text)
+{
+    if (text.size() > kLongText) {
+        uint32_t hash = 2166136261u; // FNV-1a
+        for (unsigned char c : text) hash = (hash ^ c) * 16777619u;
+        appendf(line, "<%zu bytes, fnv1a %08x>", text.size(), hash);
+        return;
+    }
+    line += '"';
+    for (char c : text) {
+        if (c == '\n') {
+            line += "\\n";
+        } else {
+            line += c;
+        }
+    }
+    line += '"';
 }
 
 bool writeAll(int fd, const std::string& text)
@@ -224,18 +249,20 @@ void Call::output(long long value)
     appendf(m_strResult, " %lld", value);
 }
 
+void Call::inputWords(const void* record, unsigned words)
+{
+    if (record == nullptr) return;
+    int word = 0;
+    for (unsigned i = 0; i < words; ++i) {
+        std::memcpy(&word, static_cast<const char*>(record) + i * sizeof word, sizeof word);
+        input(word);
+    }
+}
+
 void Call::output(const std::string& text)
 {
-    // One line: a text given back may hold line ends.
-    m_strResult += " \"";
-    for (char c : text) {
-        if (c == '\n') {
-            m_strResult += "\\n";
-        } else {
-            m_strResult += c;
-        }
-    }
-    m_strResult += '"';
+    m_strResult += ' ';
+    appendText(m_strResult, text);
 }
 
 void Call::isp(const char* line)
@@ -246,9 +273,22 @@ void Call::isp(const char* line)
 
 void Call::finish(long long result)
 {
+    appendf(m_strIsp, "# = %lld", result);
+    write();
+}
+
+void Call::finish(const std::string& result)
+{
+    m_strIsp += "# = ";
+    appendText(m_strIsp, result);
+    write();
+}
+
+// The record: the call, its ISP calls, its result and outputs.
+void Call::write()
+{
     m_strLine += '\n';
     m_strLine += m_strIsp;
-    appendf(m_strLine, "# = %lld", result);
     m_strLine += m_strResult;
     m_strLine += '\n';
     append(m_strLine);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "SensorTypes.h"
+#include "SensorZoomFocusParam.h"
 
 class ISensorController;
 
@@ -64,11 +65,17 @@ public:
     void records(const KeyVal* records);
     void output(long long value);
     void output(const std::string& text);
+    // The words of a fixed record given by pointer (none for a null one).
+    void inputWords(const void* record, unsigned words);
     // One "# isp" line of an ISP call the operation caused.
     void isp(const char* line);
+    // The result line; a text result is written as an output is.
     void finish(long long result);
+    void finish(const std::string& result);
 
 private:
+    void write();
+
     std::string m_strLine;
     std::string m_strIsp;
     const KeyVal* m_pRecords;
@@ -114,13 +121,33 @@ struct Arg<const std::string&> {
 };
 template <>
 struct Arg<std::string&> {
-    static void before(Call&, RefKind, std::string&) {}
+    static void before(Call& call, RefKind kind, std::string& text)
+    {
+        if (kind == kInOut) call.input(text);
+    }
     static void after(Call& call, std::string& text) { call.output(text); }
 };
 template <>
 struct Arg<KeyVal*> {
     static void before(Call& call, RefKind, KeyVal* records) { call.records(records); }
     static void after(Call&, KeyVal*) {}
+};
+// The lens lock: its one flag.
+template <>
+struct Arg<SensorZoomFocusParam&> {
+    static void before(Call& call, RefKind kind, SensorZoomFocusParam& lock)
+    {
+        if (kind == kInOut) call.input(lock.getLockZoomFocusEnable());
+    }
+    static void after(Call& call, SensorZoomFocusParam& lock) { call.output(lock.getLockZoomFocusEnable()); }
+};
+// The one untyped parameter of the interface: the illuminator's record of
+// four int32 (setIrLedInfo).
+constexpr unsigned kIrLedInfoWords = 4;
+template <>
+struct Arg<void*> {
+    static void before(Call& call, RefKind, void* record) { call.inputWords(record, kIrLedInfoWords); }
+    static void after(Call&, void*) {}
 };
 
 template <typename... P>
@@ -170,8 +197,19 @@ R record(ISensorController& self, RefKind kind, const char* name, R (ISensorCont
     Args<P...>::before(call, kind, args...);
     const R result = (self.*method)(args...);
     Args<P...>::after(call, args...);
-    call.finish(static_cast<long long>(result));
+    call.finish(result);
     return result;
+}
+
+// An operation without a result is written with 0.
+template <typename... P, typename... A>
+void record(ISensorController& self, RefKind kind, const char* name, void (ISensorController::*method)(P...), A&... args)
+{
+    Call call(self, name);
+    Args<P...>::before(call, kind, args...);
+    (self.*method)(args...);
+    Args<P...>::after(call, args...);
+    call.finish(0);
 }
 
 #else

@@ -11,6 +11,7 @@
 #include "DynamicCommands.h"
 #include "SensorReport.h"
 #include "ia_ioctrl.h"
+#include "IspCall.h"
 
 static const char* const kReportModule = "SensorKeyVal";
 
@@ -134,8 +135,7 @@ int keyval_correct(int p_nChannel_id, KeyVal* p_pKeyval, u32 p_nCount)
         }
         KeyVal& record = p_pKeyval[index];
         SNS_DBG("before correct: (%d,%d)\n", static_cast<int32_t>(record.key), static_cast<int32_t>(record.value));
-        SNS_CHECK_TEXT(SNS_SUCCESS == ia_ioctrl_v2(p_nChannel_id, static_cast<ia_cmd_e>(record.key),
-                                                   IA_CMD_OPT_CORRECT_PARAM, &record.value),
+        SNS_CHECK_TEXT(SNS_SUCCESS == sensor::callIsp(p_nChannel_id, record.key, IA_CMD_OPT_CORRECT_PARAM, &record.value),
                        "SNS_SUCCESS == ia_ioctrl_v2(p_nChannel_id, (ia_cmd_e)p_pKeyval[index].key, "
                        "IA_CMD_OPT_CORRECT_PARAM, &p_pKeyval[index].value)",
                        "");

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "KeyFacts.h"
 #include "TestHelpers.h"
 #include "SensorKeys.h"
 #include "isp_sim.h"
@@ -106,9 +107,9 @@ TEST(GetParameters, EveryIspCommandGetsItsWholePayloadOnGetAndSet)
     EXPECT_EQ((std::vector<int32_t>{1, 0, 0, 0}), isp_sim::record(0, IA_CMD_SENSOR_CHECK));
 }
 
-// Every one-key operation of key_wrappers.def reaches the ISP through its key:
-// a read of a key the scheme lacks asks the ISP for it, a write stores the
-// value and plain rows send it.
+// Every operation of key_wrappers.def reaches the ISP through its key or
+// command: a read of a key the scheme lacks asks the ISP for it, a write
+// stores the value and plain rows send it; a command row only asks or sends.
 TEST(GetParameters, EveryOneKeyOperationReachesItsKey)
 {
     ControllerRig rig;
@@ -124,6 +125,8 @@ TEST(GetParameters, EveryOneKeyOperationReachesItsKey)
     };
     // A number no row uses, to take a key out of scheme 0 for a while.
     constexpr u32 kNoKey = 0xFFFFu;
+    // What the cache gives for a key the scheme lacks.
+    constexpr u32 kNotStored = 0xFFFFFFFFu;
     int next = 40;
 #define SENSOR_WRAPPER(method, key, direction) WRAPPER_CHECK_##direction(method, key)
 #define WRAPPER_CHECK_GET(method, key)                                         \
@@ -138,25 +141,66 @@ TEST(GetParameters, EveryOneKeyOperationReachesItsKey)
         c.renameKey(kNoKey, key);                                              \
     }
 #define WRAPPER_CHECK_GET_ANY WRAPPER_CHECK_GET
-#define WRAPPER_CHECK_SET(method, key)                                         \
-    {                                                                          \
-        int value = ++next % 2;                                                \
-        if (c.cached(0, key) == static_cast<u32>(value)) value = 1 - value;    \
-        isp_sim::clearTrace();                                                 \
-        EXPECT_TRUE(c.method(value)) << #method;                               \
-        EXPECT_EQ(static_cast<u32>(value), c.cached(0, key)) << #method;       \
-        if (plainRow(key)) {                                                   \
-            EXPECT_EQ(value, isp_sim::value(0, key)) << #method;               \
-        }                                                                      \
-        for (const isp_sim::IspCall& call : isp_sim::trace()) {                \
-            EXPECT_EQ(static_cast<uint32_t>(key), call.command) << #method;    \
-        }                                                                      \
+#define WRAPPER_CHECK_SET(method, key)                                                          \
+    {                                                                                           \
+        int value = ++next % 2;                                                                 \
+        const bool stored = c.cached(0, key) != kNotStored;                                     \
+        if (c.cached(0, key) == static_cast<u32>(value)) value = 1 - value;                     \
+        isp_sim::clearTrace();                                                                  \
+        EXPECT_TRUE(c.method(value)) << #method;                                                \
+        EXPECT_EQ(stored ? static_cast<u32>(value) : kNotStored, c.cached(0, key)) << #method;  \
+        if (plainRow(key)) {                                                                    \
+            EXPECT_EQ(value, isp_sim::value(0, sensor::commandOf(key))) << #method;             \
+        }                                                                                       \
+        for (const isp_sim::IspCall& call : isp_sim::trace()) {                                 \
+            EXPECT_EQ(sensor::commandOf(key), call.command) << #method;                         \
+        }                                                                                       \
     }
 #define WRAPPER_CHECK_SET_VALUE WRAPPER_CHECK_SET
+// The command rows go to the ISP alone, whatever the schemes hold; without
+// a lens the lens rows make no call.
+#define WRAPPER_CHECK_DIRECT_GET(method, cmd)                                                 \
+    for (const bool lens : {true, false}) {                                                   \
+        c.m_bHasLens = lens;                                                                  \
+        isp_sim::setValue(0, cmd, ++next);                                                    \
+        isp_sim::clearTrace();                                                                \
+        int value = -1;                                                                       \
+        EXPECT_TRUE(c.method(value)) << #method;                                              \
+        const bool asked = lens || !lensRow;                                                  \
+        EXPECT_EQ(asked ? next : 0, value) << #method;                                        \
+        EXPECT_EQ(asked ? 1u : 0u, isp_sim::countCalls(cmd, IA_CMD_OPT_GET)) << #method;      \
+        EXPECT_EQ(asked ? 1u : 0u, isp_sim::trace().size()) << #method;                       \
+    }
+#define WRAPPER_CHECK_DIRECT_SET(method, cmd)                                                 \
+    for (const bool lens : {true, false}) {                                                   \
+        c.m_bHasLens = lens;                                                                  \
+        const std::string before = schemeText();                                       \
+        isp_sim::clearTrace();                                                                \
+        EXPECT_TRUE(c.method(++next)) << #method;                                             \
+        const bool sent = lens || !lensRow;                                                   \
+        EXPECT_EQ(sent ? 1u : 0u, isp_sim::trace().size()) << #method;                        \
+        EXPECT_EQ(sent ? 1u : 0u, isp_sim::countCalls(cmd, IA_CMD_OPT_SET)) << #method;       \
+        EXPECT_EQ(sent ? next : -1, sent ? isp_sim::value(0, cmd) : -1) << #method;          \
+        EXPECT_EQ(before, schemeText()) << #method << " stores nothing";                       \
+    }
+#define WRAPPER_CHECK_LENS_GET(method, cmd) { const bool lensRow = true; WRAPPER_CHECK_DIRECT_GET(method, cmd) }
+#define WRAPPER_CHECK_LENS_SET(method, cmd) { const bool lensRow = true; WRAPPER_CHECK_DIRECT_SET(method, cmd) }
+    const bool lensRow = false;
+    auto schemeText = [&c] {
+        std::string text;
+        for (u32 i = 0; i < c.m_nKeyValSum; ++i) {
+            text += std::to_string(c.m_ppUserKeyVal[0][i].key) + "=" + std::to_string(c.m_ppUserKeyVal[0][i].value) + ",";
+        }
+        return text;
+    };
 #include "key_wrappers.def"
 #undef SENSOR_WRAPPER
 #undef WRAPPER_CHECK_GET
 #undef WRAPPER_CHECK_GET_ANY
 #undef WRAPPER_CHECK_SET
 #undef WRAPPER_CHECK_SET_VALUE
+#undef WRAPPER_CHECK_DIRECT_GET
+#undef WRAPPER_CHECK_DIRECT_SET
+#undef WRAPPER_CHECK_LENS_GET
+#undef WRAPPER_CHECK_LENS_SET
 }

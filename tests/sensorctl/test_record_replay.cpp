@@ -14,7 +14,17 @@
 
 namespace {
 
-const char* const kRun = "set 34=60 get 34 scheme 1 wait 5m dn night mode auto set-text \"(34,44)\" zoom in --channel 2 get 34";
+const char* const kRun = "set 34=60 get 34 scheme 1 wait 5m dn night mode auto set-text \"(34,44)\" zoom in "
+                         "op getSensorParamRange 49 op getAllParameters op getParameters \"(34,35)\" "
+                         "op SensorCheck \"(1,2,3)\" op setFocusValue 100 op getFocusValue op getZoomValue "
+                         "op setIrLedInfo 1 2 3 4 op setZoomFocusLock 1 op getCmdExecStatus 34 op setShowWDRFalg 1 "
+                         "--channel 2 get 34 op uinit";
+// How some of those calls read in the log: each host operation by its name.
+const char* const kRecordedLines[] = {"op getSensorParamRange 49\n", "op getAllParameters\n# isp",
+                                      "op getParameters \"(34,35)\"\n", "op SensorCheck \"(1,2,3)\"\n",
+                                      "op setIrLedInfo 1 2 3 4\n", "op getSensorZoomFocusParam\n",
+                                      "op setSensorZoomFocusParam 1\n", "op getZoomValue\n# isp 0 1568 1 ",
+                                      "--channel 2 op uinit\n"};
 
 bool has(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
 
@@ -43,6 +53,7 @@ TEST(RecordReplay, ARecordedRunReplaysCleanOnAFreshCopyWithoutTouchingIt)
     recordRun(log);
     const std::string before = readAll(log);
     EXPECT_TRUE(has(before, "--channel 1 op setParameter 34 60 1\n# isp 0 34 0 60 = 0\n# = 0\n")) << before;
+    for (const char* line : kRecordedLines) EXPECT_TRUE(has(before, line)) << line;
     TestRoot fresh(true);
     const Outcome replayed = runSensorctl(fresh.path(), "--quiet replay '" + log + "'");
     EXPECT_EQ(replayed.code, 0) << replayed.out << replayed.err;

@@ -653,7 +653,7 @@ bool cmdOp(CommandContext& context, const std::vector<std::string>& args)
         printTable(table);
         return true;
     }
-    const Operation* operation = findOperation(args[0]);
+    const Operation* operation = findOperation(args[0], static_cast<int>(args.size()) - 1);
     if (operation == nullptr) return refuse(context, "no operation \"" + args[0] + "\" (see \"op list\")");
     if (static_cast<int>(args.size()) - 1 != operation->argCount) {
         return refuse(context, args[0] + " takes " + std::to_string(operation->argCount) + " argument(s)");

@@ -42,6 +42,17 @@ Operation flagGetter(const char* name, bool (ISensorController::*method)(bool&))
             }};
 }
 
+// An operation that gives a text back.
+Operation textGetter(const char* name, bool (ISensorController::*method)(std::string&))
+{
+    return {name, 0, [method](ISensorController& c, const Args&, Out& out) {
+                std::string text;
+                const bool ok = (c.*method)(text);
+                out.push_back("text\t" + text);
+                return ok;
+            }};
+}
+
 // An operation without arguments.
 Operation action(const char* name, bool (ISensorController::*method)())
 {
@@ -61,36 +72,37 @@ Operation status(const char* name, int (ISensorController::*method)())
             nullptr};
 }
 
+// The sensor check gives its result and the text it rewrote.
+bool sensorCheck(ISensorController& c, std::string& text, Out& out)
+{
+    const int result = c.SensorCheck(text);
+    out = {"result\t" + std::to_string(result), "text\t" + text};
+    return true;
+}
+
 const std::vector<Operation> kOperations = {
 #define SENSOR_WRAPPER(method, key, direction) direction##_OPERATION(#method, &ISensorController::method),
 #define GET_OPERATION getter
 #define GET_ANY_OPERATION getter
 #define SET_OPERATION refSetter
 #define SET_VALUE_OPERATION setter
+#define DIRECT_GET_OPERATION getter
+#define DIRECT_SET_OPERATION setter
+#define LENS_GET_OPERATION getter
+#define LENS_SET_OPERATION setter
 #include "key_wrappers.def"
 #undef SENSOR_WRAPPER
 #undef GET_OPERATION
 #undef GET_ANY_OPERATION
 #undef SET_OPERATION
 #undef SET_VALUE_OPERATION
+#undef DIRECT_GET_OPERATION
+#undef DIRECT_SET_OPERATION
+#undef LENS_GET_OPERATION
+#undef LENS_SET_OPERATION
     refSetter("setExposureStrategy", &ISensorController::setExposureStrategy),
-    setter("setZoomValue", &ISensorController::setZoomValue),
-    setter("setPTZRunState", &ISensorController::setPTZRunState),
-    setter("setFocusValue", &ISensorController::setFocusValue),
-    getter("getFocusValue", &ISensorController::getFocusValue),
-    setter("setFocusMode", &ISensorController::setFocusMode),
-    getter("getFocusMode", &ISensorController::getFocusMode),
-    getter("getDNState", &ISensorController::getDNState),
-    getter("getWDR", &ISensorController::getWDR),
-    getter("getIRSwitch", &ISensorController::getIRSwitch),
-    getter("getWhiteSwitch", &ISensorController::getWhiteSwitch),
-    setter("setWhiteMode", &ISensorController::setWhiteMode),
-    getter("getWhiteMode", &ISensorController::getWhiteMode),
     setter("setLightType", &ISensorController::setLightType),
-    getter("getLightType", &ISensorController::getLightType),
-    getter("getIrisValue", &ISensorController::getIrisValue),
     setter("setIrisValue", &ISensorController::setIrisValue),
-    getter("getTempValue", &ISensorController::getTempValue),
     getter("getShutterValue", &ISensorController::getShutterValue),
     setter("setShutterValue", &ISensorController::setShutterValue),
     flagGetter("getHeatStatus", &ISensorController::getHeatStatus),
@@ -149,10 +161,51 @@ const std::vector<Operation> kOperations = {
     {"SensorCheck", 3,
      [](ISensorController& c, const Args& a, Out& out) {
          std::string text = "(" + std::to_string(a[0]) + "," + std::to_string(a[1]) + "," + std::to_string(a[2]) + ")";
-         const int result = c.SensorCheck(text);
-         out = {"result\t" + std::to_string(result), "text\t" + text};
+         return sensorCheck(c, text, out);
+     }},
+    // The host's own text, as the recorder writes it.
+    {"SensorCheck", 1, nullptr,
+     [](ISensorController& c, const std::string& text, const Args&, Out& out) {
+         std::string inOut = text;
+         return sensorCheck(c, inOut, out);
+     }},
+    {"getParameters", 1, nullptr,
+     [](ISensorController& c, const std::string& ids, const Args&, Out& out) {
+         std::string text;
+         const bool ok = c.getParameters(ids, text);
+         out.push_back("text\t" + text);
+         return ok;
+     }},
+    {"getSensorParamRange", 1,
+     [](ISensorController& c, const Args& a, Out& out) {
+         int fallback = 0;
+         std::string range;
+         const bool ok = c.getSensorParamRange(a[0], fallback, range);
+         out = {"default\t" + std::to_string(fallback), "range\t" + range};
+         return ok;
+     }},
+    textGetter("getAllParameters", &ISensorController::getAllParameters),
+    {"getSensorZoomFocusParam", 0,
+     [](ISensorController& c, const Args&, Out& out) {
+         SensorZoomFocusParam lock;
+         const int result = c.getSensorZoomFocusParam(lock);
+         out.push_back(std::string("locked\t") + (lock.getLockZoomFocusEnable() ? "1" : "0"));
+         return statusOut(result, out);
+     }},
+    {"setSensorZoomFocusParam", 1,
+     [](ISensorController& c, const Args& a, Out& out) {
+         SensorZoomFocusParam lock;
+         lock.setLockZoomFocusEnable(a[0] != 0);
+         return statusOut(c.setSensorZoomFocusParam(lock), out);
+     }},
+    {"getSensorType", 0,
+     [](ISensorController& c, const Args&, Out& out) {
+         out.push_back("type\t" + std::to_string(c.getSensorType()));
          return true;
      }},
+    action("getSensorStatus", &ISensorController::getSensorStatus),
+    action("sync_fov", &ISensorController::sync_fov),
+    {"uinit", 0, [](ISensorController& c, const Args&, Out&) { return c.uinit(), true; }},
     {"judgeCurScheme", 0,
      [](ISensorController& c, const Args&, Out& out) {
          int scheme = 0, schedule = 0;
@@ -200,7 +253,6 @@ const std::vector<Operation> kOperations = {
     action("irisDown", &ISensorController::irisDown),
     action("shutterUp", &ISensorController::shutterUp),
     action("shutterDown", &ISensorController::shutterDown),
-    setter("setDNState", &ISensorController::setDNState),
     setter("setIRSwitch", &ISensorController::setIRSwitch),
     setter("setWhiteSwitch", &ISensorController::setWhiteSwitch),
     {"getUICommonFile", 1,
@@ -213,6 +265,11 @@ const std::vector<Operation> kOperations = {
          out.push_back("text\t" + c.getUILanguageFile(a[0]));
          return true;
      }},
+    {"getUIStyleFile", 0,
+     [](ISensorController& c, const Args&, Out& out) {
+         out.push_back("text\t" + c.getUIStyleFile());
+         return true;
+     }},
 };
 
 } // namespace
@@ -222,10 +279,13 @@ const std::vector<Operation>& operationTable()
     return kOperations;
 }
 
-const Operation* findOperation(const std::string& name)
+const Operation* findOperation(const std::string& name, int argCount)
 {
+    const Operation* named = nullptr;
     for (const Operation& operation : kOperations) {
-        if (name == operation.name) return &operation;
+        if (name != operation.name) continue;
+        if (operation.argCount == argCount) return &operation;
+        if (named == nullptr) named = &operation;
     }
-    return nullptr;
+    return named;
 }

@@ -21,6 +21,8 @@ struct Operation {
 };
 
 const std::vector<Operation>& operationTable();
-const Operation* findOperation(const std::string& name);
+// The operation of that name taking that many arguments, else the first of
+// the name (its count then tells the caller what it takes); null for none.
+const Operation* findOperation(const std::string& name, int argCount);
 
 #endif

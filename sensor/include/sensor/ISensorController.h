@@ -49,6 +49,7 @@ public:
     bool getSensorStatus();
     int getCameraID() const { return m_nCameraID; }
     bool isThermalChannel() const { return m_bThermalChannel != 0; }
+    SENSOR_INTERNAL bool hasLens() const { return m_bHasLens != 0; }
     int notifyToVideo(int p_nKey, int p_nValue);
     void printDebugMsg();
 
@@ -91,12 +92,20 @@ public:
 #define SENSOR_WRAPPER_DECLARE_GET_ANY(method) bool method(int& p_nValue);
 #define SENSOR_WRAPPER_DECLARE_SET(method) bool method(int& p_nValue);
 #define SENSOR_WRAPPER_DECLARE_SET_VALUE(method) bool method(int p_nValue);
+#define SENSOR_WRAPPER_DECLARE_DIRECT_GET(method) bool method(int& p_nValue);
+#define SENSOR_WRAPPER_DECLARE_DIRECT_SET(method) bool method(int p_nValue);
+#define SENSOR_WRAPPER_DECLARE_LENS_GET(method) bool method(int& p_nValue);
+#define SENSOR_WRAPPER_DECLARE_LENS_SET(method) bool method(int p_nValue);
 #include "key_wrappers.def"
 #undef SENSOR_WRAPPER
 #undef SENSOR_WRAPPER_DECLARE_GET
 #undef SENSOR_WRAPPER_DECLARE_GET_ANY
 #undef SENSOR_WRAPPER_DECLARE_SET
 #undef SENSOR_WRAPPER_DECLARE_SET_VALUE
+#undef SENSOR_WRAPPER_DECLARE_DIRECT_GET
+#undef SENSOR_WRAPPER_DECLARE_DIRECT_SET
+#undef SENSOR_WRAPPER_DECLARE_LENS_GET
+#undef SENSOR_WRAPPER_DECLARE_LENS_SET
 
     // --- reading parameters ---
     bool getParameter(int p_nKey, int& p_nVal);
@@ -140,7 +149,7 @@ public:
     void setShowBeawayFalg(bool p_bShow);
     bool getShowBeawayFalg(bool& p_bShow);
 
-    // --- lens, exposure and light ---
+    // --- lens, exposure and light (more of them are rows of key_wrappers.def) ---
     bool focusFar();
     bool focusNear();
     bool irisUp();
@@ -149,32 +158,16 @@ public:
     bool zoomOut();
     bool getCameraVerInf(std::string& p_strVersion);
     bool getZoomValue(int& p_nPosition, int& p_nRatio);
-    bool setZoomValue(int p_nPosition);
-    bool setPTZRunState(int p_nState);
-    bool setFocusValue(int p_nPosition);
-    bool getFocusValue(int& p_nPosition);
-    bool setFocusMode(int p_nMode);
-    bool getFocusMode(int& p_nMode);
-    bool setDNState(int p_nState);
-    bool getDNState(int& p_nState);
     bool getAFStatistic(u32& p_nStatistic);
-    bool getWDR(int& p_nValue);
     bool setExposureStrategy(int& p_nStrategy);
     bool getCmdExecStatus(int p_nCmd, int& p_nStatus);
     int getSensorZoomFocusParam(SensorZoomFocusParam& p_objParam);
     int setSensorZoomFocusParam(SensorZoomFocusParam& p_objParam);
-    bool getIRSwitch(int& p_nSwitch);
-    bool getWhiteSwitch(int& p_nSwitch);
     bool setIRSwitch(int p_nSwitch);
     bool setWhiteSwitch(int p_nSwitch);
-    bool setWhiteMode(int p_nMode);
-    bool getWhiteMode(int& p_nMode);
     bool setLightType(int p_nType);
-    bool getLightType(int& p_nType);
-    bool getIrisValue(int& p_nValue);
     bool setIrisValue(int p_nValue);
     bool getHeatStatus(bool& p_bHeating);
-    bool getTempValue(int& p_nValue);
     bool setIrLedInfo(void* p_pInfo);
     bool getShutterValue(int& p_nIndex);
     bool setShutterValue(int p_nIndex);

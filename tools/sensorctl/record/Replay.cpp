@@ -25,7 +25,8 @@ bool replayCall(Session& session, const RecordedCall& call, std::string& error)
     int channel = 0;
     std::vector<std::string> words;
     const Operation* operation = nullptr;
-    if (!splitRecordedLine(call.line, channel, words) || (operation = findOperation(words[0])) == nullptr) {
+    if (!splitRecordedLine(call.line, channel, words) ||
+        (operation = findOperation(words[0], static_cast<int>(words.size()) - 1)) == nullptr) {
         error = "cannot replay \"" + call.line + "\"";
         return false;
     }
@@ -48,8 +49,10 @@ bool replayCall(Session& session, const RecordedCall& call, std::string& error)
 }
 
 // Runs the calls at their recorded times of day, from the minute of the
-// log's first record (start-up's ISP calls, when the log holds them).
-bool replayCalls(const RecordLog& recorded, std::string& error)
+// log's first record (start-up's ISP calls, when the log holds them), and
+// gives back the log they made: read before the controllers stop, since
+// their uinit is no recorded call.
+bool replayCalls(const RecordLog& recorded, const std::string& tree, std::string& replayedText, std::string& error)
 {
     const std::vector<RecordedCall>& calls = recorded.calls;
     SimulatedStart start;
@@ -66,6 +69,7 @@ bool replayCalls(const RecordLog& recorded, std::string& error)
         }
         if (!replayCall(session, call, error)) return false;
     }
+    replayedText = readRecorderFiles(tree);
     return true;
 }
 
@@ -117,7 +121,11 @@ size_t compareLogs(const RecordLog& recorded, const RecordLog& replayed, std::FI
         std::fprintf(out, "replay: call %zu at %s \"%s\" differs:\n", i + 1, was.time.c_str(), was.line.c_str());
         for (const std::string& line : lines) std::fprintf(out, "  %s\n", line.c_str());
     }
-    if (replayed.calls.size() > recorded.calls.size()) ++differing;
+    if (replayed.calls.size() > recorded.calls.size()) {
+        ++differing;
+        std::fprintf(out, "replay: %zu calls more than recorded, the first \"%s\"\n",
+                     replayed.calls.size() - recorded.calls.size(), replayed.calls[recorded.calls.size()].line.c_str());
+    }
     differing += compareThreadCalls(recorded.threadIsp, replayed.threadIsp, out);
     ispCalls += recorded.threadIsp.size();
     std::fprintf(out, "replay: %zu calls, %zu ISP calls, %zu differences\n", recorded.calls.size(), ispCalls, differing);
@@ -134,7 +142,6 @@ ExitCode replayOnTree(const RecordLog& recorded, const std::string& tree, std::s
     switchRecorderOff(tree);
     if (!switchRecorderOn(tree, error)) return kExitRuntime;
     setenv("SENSOR_ROOTFS", tree.c_str(), 1);
-    if (!replayCalls(recorded, error)) return kExitUsage;
-    replayedText = readRecorderFiles(tree);
+    if (!replayCalls(recorded, tree, replayedText, error)) return kExitUsage;
     return kExitOk;
 }
