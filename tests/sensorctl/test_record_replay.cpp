@@ -137,7 +137,12 @@ TEST(RecordReplay, RecordStartsAtTimeAndDateAndRunsScriptsNamingTheirLines)
                                   [](const RecordedCall& call) { return call.line == "--channel 1 op setParameter 34 61 1"; });
     ASSERT_NE(set, parsed.calls.end()) << text;
     EXPECT_EQ(set->time.substr(0, 5), "10:00") << "after the hour run from 09:00";
-    EXPECT_EQ(parsed.calls.back().line, "--channel 1 op setParamScheme 1");
+    // The script's last call, then the stop of the run: each channel's uinit.
+    ASSERT_GE(parsed.calls.size(), 3u);
+    const size_t last = parsed.calls.size() - 3;
+    EXPECT_EQ(parsed.calls[last].line, "--channel 1 op setParamScheme 1");
+    EXPECT_EQ(parsed.calls[last + 1].line, "--channel 1 op uinit");
+    EXPECT_EQ(parsed.calls[last + 2].line, "--channel 2 op uinit");
     TestRoot fresh(true);
     ASSERT_EQ(runSensorctl(fresh.path(), std::string("--quiet -f ") + SENSOR_SCHEDULE_SCRIPT).code, 0);
     const Outcome replayed = runSensorctl(fresh.path(), "--quiet replay '" + log.path + "'");
