@@ -12,6 +12,7 @@
 
 #include "SensorTypes.h"
 #include "SensorZoomFocusParam.h"
+#include "ia_ioctrl.h"
 
 class ISensorController;
 
@@ -141,9 +142,9 @@ struct Arg<SensorZoomFocusParam&> {
     }
     static void after(Call& call, SensorZoomFocusParam& lock) { call.output(lock.getLockZoomFocusEnable()); }
 };
-// The one untyped parameter of the interface: the illuminator's record of
-// four int32 (setIrLedInfo).
-constexpr unsigned kIrLedInfoWords = 4;
+// The one untyped parameter of the interface: the illuminator's record
+// (setIrLedInfo), written as its int32 words.
+constexpr unsigned kIrLedInfoWords = IA_IR_LED_INFO_LEN / sizeof(int32_t);
 template <>
 struct Arg<void*> {
     static void before(Call& call, RefKind, void* record) { call.inputWords(record, kIrLedInfoWords); }

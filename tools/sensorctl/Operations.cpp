@@ -42,15 +42,32 @@ Operation flagGetter(const char* name, bool (ISensorController::*method)(bool&))
             }};
 }
 
-// An operation that gives a text back.
-Operation textGetter(const char* name, bool (ISensorController::*method)(std::string&))
+// An operation that gives a text back, printed under `label`.
+Operation textGetter(const char* name, const char* label, bool (ISensorController::*method)(std::string&))
 {
-    return {name, 0, [method](ISensorController& c, const Args&, Out& out) {
+    return {name, 0, [method, label](ISensorController& c, const Args&, Out& out) {
                 std::string text;
                 const bool ok = (c.*method)(text);
-                out.push_back("text\t" + text);
+                out.push_back(label + ("\t" + text));
                 return ok;
             }};
+}
+
+// An operation that reads one int for the number it is given.
+Operation keyedGetter(const char* name, const char* label, bool (ISensorController::*method)(int, int&))
+{
+    return {name, 1, [method, label](ISensorController& c, const Args& a, Out& out) {
+                int value = 0;
+                const bool ok = (c.*method)(a[0], value);
+                out.push_back(label + ("\t" + std::to_string(value)));
+                return ok;
+            }};
+}
+
+// The zoom/focus lock's line.
+std::string lockedLine(const SensorZoomFocusParam& lock)
+{
+    return std::string("locked\t") + (lock.getLockZoomFocusEnable() ? "1" : "0");
 }
 
 // An operation without arguments.
@@ -125,20 +142,8 @@ const std::vector<Operation> kOperations = {
          out.push_back("statistic\t" + std::to_string(statistic));
          return ok;
      }},
-    {"getCmdExecStatus", 1,
-     [](ISensorController& c, const Args& a, Out& out) {
-         int status = 0;
-         const bool ok = c.getCmdExecStatus(a[0], status);
-         out.push_back("status\t" + std::to_string(status));
-         return ok;
-     }},
-    {"getCameraVerInf", 0,
-     [](ISensorController& c, const Args&, Out& out) {
-         std::string version;
-         const bool ok = c.getCameraVerInf(version);
-         out.push_back("version\t" + version);
-         return ok;
-     }},
+    keyedGetter("getCmdExecStatus", "status", &ISensorController::getCmdExecStatus),
+    textGetter("getCameraVerInf", "version", &ISensorController::getCameraVerInf),
     {"setIrLedInfo", 4,
      [](ISensorController& c, const Args& a, Out&) {
          int record[4] = {a[0], a[1], a[2], a[3]};
@@ -155,7 +160,7 @@ const std::vector<Operation> kOperations = {
      [](ISensorController& c, const Args&, Out& out) {
          SensorZoomFocusParam lock;
          const bool ok = c.getSensorZoomFocusParam(lock) == 0;
-         out.push_back(std::string("locked\t") + (lock.getLockZoomFocusEnable() ? "1" : "0"));
+         out.push_back(lockedLine(lock));
          return ok;
      }},
     {"SensorCheck", 3,
@@ -184,12 +189,12 @@ const std::vector<Operation> kOperations = {
          out = {"default\t" + std::to_string(fallback), "range\t" + range};
          return ok;
      }},
-    textGetter("getAllParameters", &ISensorController::getAllParameters),
+    textGetter("getAllParameters", "text", &ISensorController::getAllParameters),
     {"getSensorZoomFocusParam", 0,
      [](ISensorController& c, const Args&, Out& out) {
          SensorZoomFocusParam lock;
          const int result = c.getSensorZoomFocusParam(lock);
-         out.push_back(std::string("locked\t") + (lock.getLockZoomFocusEnable() ? "1" : "0"));
+         out.push_back(lockedLine(lock));
          return statusOut(result, out);
      }},
     {"setSensorZoomFocusParam", 1,
@@ -227,13 +232,7 @@ const std::vector<Operation> kOperations = {
      [](ISensorController& c, const std::string& text, const Args& a, Out& out) {
          return statusOut(c.setParameters(text, a[0] != 0), out);
      }},
-    {"getParameter", 1,
-     [](ISensorController& c, const Args& a, Out& out) {
-         int value = 0;
-         const bool ok = c.getParameter(a[0], value);
-         out.push_back("value\t" + std::to_string(value));
-         return ok;
-     }, nullptr},
+    keyedGetter("getParameter", "value", &ISensorController::getParameter),
     setter("setParamScheme", &ISensorController::setParamScheme),
     getter("getParamScheme", &ISensorController::getParamScheme),
     setter("setParamMode", &ISensorController::setParamMode),
